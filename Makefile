@@ -1,0 +1,39 @@
+# make        build setup.exe (build/win32/setup.exe) and the test programs
+# make test   every test: native unit tests, the binary's resources, end to end under Wine
+# make demo   run the installer on the bundled demo
+BUILD  := build
+WIN    := $(BUILD)/win32
+NATIVE := $(BUILD)/native
+JOBS   := $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all deps win32 native test unit e2e resources demo clean
+
+all: win32
+
+deps:
+	@tools/install-deps.sh
+
+win32: deps
+	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw32.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@cmake --build $(WIN) -j $(JOBS)
+
+native: deps
+	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++ >/dev/null
+	@cmake --build $(NATIVE) -j $(JOBS)
+
+unit: native
+	@cd $(NATIVE) && ctest --output-on-failure
+
+resources: win32
+	@tests/check-binary.sh $(WIN)/setup.exe
+
+e2e: win32
+	@tests/e2e/run.sh $(WIN)
+
+test: unit resources e2e
+
+demo: win32
+	@demo/run.sh $(WIN)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,10 @@
+// The installer's own folder, derived from its command line.
+#pragma once
+
+#include <string>
+
+// The folder that holds the program named at the start of `commandLine`,
+// with a trailing backslash. When the program path yields no folder (no dot,
+// or no backslash before the last dot) the base folder is `currentDirectory`
+// followed by a backslash. Arguments after the program path are not read.
+std::string DeriveBaseFolder(const char* commandLine, const std::string& currentDirectory);

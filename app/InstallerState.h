@@ -1,0 +1,35 @@
+// The one process-wide record through which the pages hand data to each other.
+// Plain data: fixed fields start zero-filled and are written only through the
+// bounded helpers of FixedText.h.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/InstallerLimits.h"
+#include "palm/InstallAid.h"
+
+struct InstallerState {
+    std::string baseFolder;                 // always ends with a backslash
+    InstallMode installMode;                // 0 until the mode page opens
+    std::string desktopFolder;              // Palm Desktop's folder, from the registry
+    char libraryPath[kLibraryPathSlot];     // full path of the install-aid library
+    HMODULE libraryHandle;                  // held only inside one stage
+    PltGetUserCountFn getUserCountEntry;
+    PltGetUserFn getUserEntry;
+    PltInstallFileFn installFileEntry;
+    std::int32_t userCount;
+    NameSlot userNames[kMaxUsers];          // after ordering, slot i is row i
+    NameSlot foldedNames[kMaxUsers];        // ordering keys
+    std::int32_t nameLengths[kMaxUsers];
+    std::int32_t longestName;
+    std::int32_t listedCount;               // rows in the user list
+    std::int32_t checkFlags[kCheckFlagSlots];
+    NameSlot chosenUser;                    // a whole user name, as the list can show it
+    PathSlot fileList[kMaxFiles];
+    std::int32_t fileCount;
+    char currentFile[kCurrentFileSlot];
+};
+
+extern InstallerState g_state;

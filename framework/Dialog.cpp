@@ -1,0 +1,148 @@
+#include "framework/Dialog.h"
+
+#include <new>
+#include <vector>
+
+HWND CDataExchange::Control(int id) const
+{
+    return ::GetDlgItem(m_pDlgWnd->m_hWnd, id);
+}
+
+void DDX_Text(CDataExchange* pDX, int id, std::string& value)
+{
+    HWND control = pDX->Control(id);
+    if (!pDX->m_bSaveAndValidate) {
+        ::SetWindowTextA(control, value.c_str());
+        return;
+    }
+    int length = ::GetWindowTextLengthA(control);
+    std::vector<char> text(static_cast<std::size_t>(length) + 1, '\0');
+    int got = ::GetWindowTextA(control, text.data(), length + 1);
+    value.assign(text.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+}
+
+// The group is the radio buttons from firstId up to the next control that
+// starts a group or is not a radio button.
+void DDX_Radio(CDataExchange* pDX, int firstId, int& value)
+{
+    HWND control = pDX->Control(firstId);
+    int index = 0;
+    if (pDX->m_bSaveAndValidate)
+        value = -1;
+    while (control && (::SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON)) {
+        if (pDX->m_bSaveAndValidate) {
+            if (::SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED)
+                value = index;
+        } else {
+            ::SendMessageA(control, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+        control = ::GetWindow(control, GW_HWNDNEXT);
+        if (control && (::GetWindowLongA(control, GWL_STYLE) & WS_GROUP))
+            break;
+        ++index;
+    }
+}
+
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
+{
+    if (!control.m_hWnd)
+        control.m_hWnd = pDX->Control(id);
+}
+
+INT_PTR CDialog::DoModal()
+{
+    INT_PTR result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId),
+                                       m_parent ? m_parent->m_hWnd : nullptr, DialogProc,
+                                       reinterpret_cast<LPARAM>(this));
+    m_hWnd = nullptr;
+    return result;
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+void CDialog::OnOK()
+{
+    if (UpdateData(TRUE))
+        EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate)
+{
+    CDataExchange dx(this, saveAndValidate != FALSE);
+    DoDataExchange(&dx);
+    return TRUE;
+}
+
+bool CDialog::OnCommand(int, UINT)
+{
+    return false;
+}
+
+bool CDialog::OnNotify(NMHDR*, LRESULT*)
+{
+    return false;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_INITDIALOG) {
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+        reinterpret_cast<CDialog*>(lParam)->m_hWnd = hwnd;
+    }
+    // Messages sent while the window is created, before WM_INITDIALOG, get the
+    // default answer.
+    CDialog* page = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+    if (!page)
+        return FALSE;
+    // No exception may leave a dialog procedure: it would end the process.
+    try {
+        return page->HandleMessage(msg, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        ::MessageBoxA(hwnd, "There is not enough memory to complete this step.", "Error", MB_OK | MB_ICONSTOP);
+    } catch (...) {
+        ::MessageBoxA(hwnd, "An unexpected error stopped this step.", "Error", MB_OK | MB_ICONSTOP);
+    }
+    return TRUE;
+}
+
+INT_PTR CDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        return OnInitDialog();
+    case WM_COMMAND: {
+        int id = LOWORD(wParam);
+        if (OnCommand(id, HIWORD(wParam)))
+            return TRUE;
+        if (id == IDOK) {
+            OnOK();
+            return TRUE;
+        }
+        if (id == IDCANCEL) {
+            OnCancel();
+            return TRUE;
+        }
+        return FALSE;
+    }
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (!OnNotify(reinterpret_cast<NMHDR*>(lParam), &result))
+            return FALSE;
+        ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,102 @@
+// Modal dialog pages over plain Win32: a page object is bound to its window,
+// moves member fields to and from controls through data exchange, and routes
+// control notifications through a typed static table of its own class.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+#include "framework/Wnd.h"
+
+class CDialog;
+
+class CDataExchange {
+public:
+    CDataExchange(CDialog* dialog, bool saveAndValidate)
+        : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+    HWND Control(int id) const;
+
+    CDialog* m_pDlgWnd;
+    bool m_bSaveAndValidate;   // true: controls -> members
+};
+
+// Text of a control as 8-bit text in the ANSI code page.
+void DDX_Text(CDataExchange* pDX, int id, std::string& value);
+// Index of the checked button of the radio group that starts at firstId; -1 for none.
+void DDX_Radio(CDataExchange* pDX, int firstId, int& value);
+// Attaches a wrapper to a control, once.
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
+
+// One row of a page's message table: a command notification (BN_CLICKED, ...)
+// or a WM_NOTIFY code from control `id`, routed to a member of the page class.
+template <class T>
+struct CommandEntry {
+    int id;
+    UINT code;
+    void (T::*handler)();
+};
+
+template <class T>
+struct NotifyEntry {
+    int id;
+    UINT code;
+    void (T::*handler)(NMHDR* notification, LRESULT* result);
+};
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr)
+        : m_templateId(templateId), m_parent(parent) {}
+    virtual ~CDialog() = default;
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
+
+    // Runs the page; returns IDOK or IDCANCEL, or -1 when it could not be created.
+    INT_PTR DoModal();
+
+    virtual BOOL OnInitDialog();
+    virtual void DoDataExchange(CDataExchange* pDX);
+    virtual void OnOK();
+    virtual void OnCancel();
+
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    void EndDialog(int result) { ::EndDialog(m_hWnd, result); }
+
+protected:
+    // Overridden by pages that have a message table; true when a row took it.
+    virtual bool OnCommand(int id, UINT code);
+    virtual bool OnNotify(NMHDR* notification, LRESULT* result);
+
+    template <class T, std::size_t N>
+    static bool Route(T* page, const CommandEntry<T> (&table)[N], int id, UINT code)
+    {
+        for (const CommandEntry<T>& e : table) {
+            if (e.id == id && e.code == code) {
+                (page->*e.handler)();
+                return true;
+            }
+        }
+        return false;
+    }
+
+    template <class T, std::size_t N>
+    static bool Route(T* page, const NotifyEntry<T> (&table)[N], NMHDR* notification, LRESULT* result)
+    {
+        for (const NotifyEntry<T>& e : table) {
+            if (e.id == static_cast<int>(notification->idFrom) && e.code == notification->code) {
+                (page->*e.handler)(notification, result);
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    UINT m_templateId;
+    CWnd* m_parent;
+};

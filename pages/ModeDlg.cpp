@@ -1,0 +1,77 @@
+#include "pages/ModeDlg.h"
+
+#include <climits>
+#include <vector>
+
+#include "app/InstallerState.h"
+#include "framework/File.h"
+
+const CommandEntry<CModeDlg> CModeDlg::kCommands[] = {
+    {IDC_INSTALL, BN_CLICKED, &CModeDlg::OnInstallClicked},
+    {IDC_UPDATE, BN_CLICKED, &CModeDlg::OnUpdateClicked},
+};
+
+bool CModeDlg::OnCommand(int id, UINT code)
+{
+    return Route(this, kCommands, id, code);
+}
+
+void CModeDlg::DoDataExchange(CDataExchange* pDX)
+{
+    DDX_Control(pDX, IDC_INSTALL, installButton);
+    DDX_Text(pDX, IDC_TEXT, notesText);
+    DDX_Radio(pDX, IDC_INSTALL, modeChoice);
+}
+
+BOOL CModeDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    modeChoice = 0;
+    UpdateData(FALSE);
+    g_state.installMode = kModeInstall;
+    LoadNotes(g_state.baseFolder + "install.tms");
+    return TRUE;
+}
+
+void CModeDlg::OnInstallClicked()
+{
+    ApplyChoice();
+}
+
+void CModeDlg::OnUpdateClicked()
+{
+    ApplyChoice();
+}
+
+void CModeDlg::ApplyChoice()
+{
+    UpdateData(TRUE);
+    if (modeChoice != 0) {
+        g_state.installMode = kModeUpdate;
+        LoadNotes(g_state.baseFolder + "update.tms");
+    } else {
+        g_state.installMode = kModeInstall;
+        LoadNotes(g_state.baseFolder + "install.tms");
+    }
+}
+
+// Shows the notes file as raw bytes, up to its first zero byte. A file that
+// cannot be read leaves the box as it was, after the file-error box.
+void CModeDlg::LoadNotes(const std::string& path)
+{
+    CFile file;
+    if (!file.Open(path, CFile::modeRead | CFile::shareExclusive, this))
+        return;
+    ULONGLONG length = 0;
+    if (!file.GetLength(&length))
+        return;
+    if (length >= static_cast<ULONGLONG>(INT_MAX)) {
+        ReportFileError(this, path, ERROR_FILE_TOO_LARGE);
+        return;
+    }
+    std::vector<char> bytes(static_cast<std::size_t>(length) + 1, '\0');
+    if (!file.Read(bytes.data(), static_cast<std::size_t>(length)))
+        return;
+    notesText = bytes.data();
+    UpdateData(FALSE);
+}

@@ -1,0 +1,126 @@
+#include "pages/UserDlg.h"
+
+#include "app/FixedText.h"
+#include "app/InstallerState.h"
+#include "palm/DesktopFolder.h"
+#include "palm/FileQueue.h"
+#include "palm/InstallAid.h"
+#include "palm/UserOrder.h"
+
+const NotifyEntry<CUserDlg> CUserDlg::kNotifications[] = {
+    {IDC_USERLIST, NM_CLICK, &CUserDlg::OnUserListClick},
+    {IDC_USERLIST, LVN_ITEMCHANGED, &CUserDlg::OnUserListItemChanged},
+};
+
+bool CUserDlg::OnNotify(NMHDR* notification, LRESULT* result)
+{
+    return Route(this, kNotifications, notification, result);
+}
+
+void CUserDlg::DoDataExchange(CDataExchange* pDX)
+{
+    DDX_Control(pDX, IDC_USERLIST, userList);
+}
+
+BOOL CUserDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    std::string folder = FindDesktopFolder();
+    if (folder == kDesktopNotFound) {
+        MessageBox("Cannot find Palm Desktop !!\n\nPlease install Palm Desktop Application.", "Error",
+                   MB_OK | MB_ICONSTOP);
+        return FALSE;
+    }
+    g_state.desktopFolder = folder;
+    if (!BuildLibraryPath(g_state.desktopFolder)) {
+        std::string text = "The Palm Desktop folder is too long to load its install library:\r\n\r\n" + folder;
+        MessageBox(text.c_str(), "Error", MB_OK | MB_ICONSTOP);
+        return TRUE;
+    }
+    if (BindUserEntries(this)) {
+        FillUserList();
+        ReleaseInstallAid();
+    }
+    return TRUE;
+}
+
+void CUserDlg::FillUserList()
+{
+    g_state.userCount = g_state.getUserCountEntry();
+
+    userList.SetExtendedStyle(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    RECT rect;
+    userList.GetWindowRect(&rect);
+    ScreenToClient(&rect);
+    userList.DeleteColumn(0);
+    userList.InsertColumn(0, "U", LVCFMT_LEFT, rect.right - 200);
+    userList.DeleteAllItems();
+
+    // The tables hold kMaxUsers names; a larger count lists the first ones.
+    int count = g_state.userCount < kMaxUsers ? g_state.userCount : kMaxUsers;
+    for (int i = 0; i < count; ++i) {
+        short size = kNameSlot;
+        g_state.getUserEntry(static_cast<unsigned int>(i), g_state.userNames[i], &size);
+        // A name the library left unterminated is read as its first 49 bytes.
+        g_state.userNames[i][kNameSlot - 1] = '\0';
+    }
+    if (count > 0) {
+        FoldNames(g_state.userNames, g_state.foldedNames, g_state.nameLengths, count);
+        g_state.longestName = OrderUsers(g_state.userNames, g_state.foldedNames, g_state.nameLengths, count);
+    }
+
+    g_state.listedCount = count;
+    for (int i = 0; i < count; ++i)
+        userList.InsertItem(i, g_state.userNames[i]);
+    g_state.checkFlags[0] = 1;
+    for (int i = 0; i < g_state.listedCount; ++i) {
+        if (g_state.checkFlags[i] == 1)
+            userList.SetCheck(i, TRUE);
+    }
+}
+
+// A click on a row's text selects the row; the item-changed rule then makes
+// it the checked one. A click that hits no row changes nothing.
+void CUserDlg::OnUserListClick(NMHDR* notification, LRESULT*)
+{
+    const NMITEMACTIVATE* click = reinterpret_cast<const NMITEMACTIVATE*>(notification);
+    if (click->iItem < 0)
+        return;
+    userList.SetItemState(click->iItem, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+// Keeps exactly one row checked: a row that becomes checked or selected
+// takes the check from every other row. Unchecking the selected row does not
+// stick. The check changes made here notify again and run the same rule.
+void CUserDlg::OnUserListItemChanged(NMHDR* notification, LRESULT* result)
+{
+    const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(notification);
+    if (change->uOldState != 0 && change->uNewState == 0)
+        return;
+    int row = change->iItem;
+    if (row < 0)   // a change of every row at once names no row to keep
+        return;
+    bool checked = userList.GetCheck(row) != FALSE;
+    bool selected = (userList.GetItemState(row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+    if (checked || selected) {
+        userList.SetCheck(row, TRUE);
+        for (int i = 0; i < userList.GetItemCount(); ++i) {
+            if (i != row)
+                userList.SetCheck(i, FALSE);
+        }
+    }
+    *result = 0;
+}
+
+void CUserDlg::OnOK()
+{
+    // Record the checks.
+    for (int i = 0; i < g_state.listedCount; ++i)
+        g_state.checkFlags[i] = 0;
+    for (int i = 0; i < g_state.listedCount; ++i) {
+        if (userList.GetCheck(i))
+            g_state.checkFlags[i] = 1;
+    }
+    if (QueuePackageFiles(this))
+        CDialog::OnOK();
+}

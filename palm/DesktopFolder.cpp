@@ -1,0 +1,85 @@
+#include "palm/DesktopFolder.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+const char kDesktopNotFound[] = "Hotsync not found!!";
+
+namespace {
+
+const char kCoreKey[] = "Software\\U.S. Robotics\\Pilot Desktop\\Core";
+const char kDesktopPathValue[] = "DesktopPath";
+const int kValuesSearched = 50;
+const DWORD kWorkBufferSize = 256;
+
+// The data of the value at `index` whose name is already known to match, read
+// whole however long it is. Data that is not zero-terminated ends with the data.
+bool ReadValueData(HKEY key, DWORD index, std::string* text)
+{
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        char name[kWorkBufferSize];
+        DWORD nameSize = kWorkBufferSize;
+        DWORD dataSize = 0;
+        if (::RegEnumValueA(key, index, name, &nameSize, nullptr, nullptr, nullptr, &dataSize) != ERROR_SUCCESS)
+            return false;
+        std::vector<BYTE> data(dataSize + 1, 0);
+        nameSize = kWorkBufferSize;
+        LONG rc = ::RegEnumValueA(key, index, name, &nameSize, nullptr, nullptr, data.data(), &dataSize);
+        if (rc == ERROR_MORE_DATA)   // the value grew between the two calls
+            continue;
+        if (rc != ERROR_SUCCESS)
+            return false;
+        const char* begin = reinterpret_cast<const char*>(data.data());
+        text->assign(begin, strnlen(begin, dataSize));
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string FindDesktopFolder()
+{
+    HKEY root = nullptr;
+    if (::RegOpenKeyA(HKEY_CURRENT_USER, nullptr, &root) != ERROR_SUCCESS)
+        return kDesktopNotFound;
+    // Read access is all the lookup needs; asking for more is refused on
+    // locked-down accounts, which would report Palm Desktop missing.
+    HKEY key = nullptr;
+    LONG opened = ::RegOpenKeyExA(root, kCoreKey, 0, KEY_READ, &key);
+    ::RegCloseKey(root);
+    if (opened != ERROR_SUCCESS)
+        return kDesktopNotFound;
+
+    std::string result = kDesktopNotFound;
+    for (DWORD i = 0; i < kValuesSearched; ++i) {
+        char name[kWorkBufferSize];
+        BYTE data[kWorkBufferSize];
+        DWORD nameSize = kWorkBufferSize;
+        DWORD dataSize = kWorkBufferSize;
+        LONG rc = ::RegEnumValueA(key, i, name, &nameSize, nullptr, nullptr, data, &dataSize);
+        if (rc == ERROR_MORE_DATA) {
+            // Either the name or the data is longer than the work buffers:
+            // learn the name alone, and read long data whole.
+            nameSize = kWorkBufferSize;
+            rc = ::RegEnumValueA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr);
+            if (rc == ERROR_SUCCESS && std::strcmp(name, kDesktopPathValue) == 0) {
+                if (!ReadValueData(key, i, &result))
+                    result = kDesktopNotFound;
+                break;
+            }
+            continue;
+        }
+        if (rc != ERROR_SUCCESS)
+            continue;
+        if (std::strcmp(name, kDesktopPathValue) == 0) {
+            const char* text = reinterpret_cast<const char*>(data);
+            result.assign(text, strnlen(text, dataSize));
+            break;
+        }
+    }
+    ::RegCloseKey(key);
+    return result;
+}

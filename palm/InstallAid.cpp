@@ -1,0 +1,94 @@
+#include "palm/InstallAid.h"
+
+#include "app/FixedText.h"
+#include "app/InstallerState.h"
+#include "framework/Wnd.h"
+
+namespace {
+
+const char kLibraryName[] = "\\Instaide.dll";
+
+void ReportLibraryProblem(const CWnd* owner, const std::string& what)
+{
+    std::string text = "Palm Desktop's install library cannot be used:\r\n\r\n" +
+                       std::string(g_state.libraryPath) + "\r\n\r\n" + what +
+                       "\r\n\r\nPlease reinstall Palm Desktop.";
+    owner->MessageBox(text.c_str(), "Error", MB_OK | MB_ICONSTOP);
+}
+
+bool Load(const CWnd* owner)
+{
+    if (g_state.libraryPath[0] == '\0')
+        return false;
+    g_state.libraryHandle = ::LoadLibraryA(g_state.libraryPath);
+    if (!g_state.libraryHandle) {
+        ReportLibraryProblem(owner, "It could not be loaded.");
+        return false;
+    }
+    return true;
+}
+
+FARPROC Resolve(const CWnd* owner, const char* name)
+{
+    FARPROC entry = ::GetProcAddress(g_state.libraryHandle, name);
+    if (!entry) {
+        ReportLibraryProblem(owner, std::string("It has no entry point ") + name + ".");
+        ReleaseInstallAid();
+    }
+    return entry;
+}
+
+// GetProcAddress hands back a generic pointer; the typedefs above are the
+// library's real signatures.
+template <class Fn>
+Fn As(FARPROC entry)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(entry));
+}
+
+}  // namespace
+
+bool BuildLibraryPath(const std::string& desktopFolder)
+{
+    std::string path = desktopFolder + kLibraryName;
+    if (CopyText(g_state.libraryPath, path.c_str()))
+        return true;
+    g_state.libraryPath[0] = '\0';
+    return false;
+}
+
+bool BindUserEntries(const CWnd* owner)
+{
+    if (!Load(owner))
+        return false;
+    FARPROC count = Resolve(owner, "PltGetUserCount");
+    if (!count)
+        return false;
+    FARPROC user = Resolve(owner, "PltGetUser");
+    if (!user)
+        return false;
+    g_state.getUserCountEntry = As<PltGetUserCountFn>(count);
+    g_state.getUserEntry = As<PltGetUserFn>(user);
+    return true;
+}
+
+bool BindInstallEntry(const CWnd* owner)
+{
+    if (!Load(owner))
+        return false;
+    FARPROC install = Resolve(owner, "PltInstallFile");
+    if (!install)
+        return false;
+    g_state.installFileEntry = As<PltInstallFileFn>(install);
+    return true;
+}
+
+void ReleaseInstallAid()
+{
+    if (g_state.libraryHandle)
+        ::FreeLibrary(g_state.libraryHandle);
+    g_state.libraryHandle = nullptr;
+    g_state.getUserCountEntry = nullptr;
+    g_state.getUserEntry = nullptr;
+    g_state.installFileEntry = nullptr;
+}
