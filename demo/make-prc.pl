@@ -1,0 +1,36 @@
+#!/usr/bin/perl
+# Writes the demo's Palm OS application database: a resource database with
+# the application's name (tAIN) and version (tver) resources, then reads it
+# back to check it is a well-formed PRC.
+use strict;
+use warnings;
+use Palm::PDB;
+use Palm::Raw;
+
+# The generic handler reads any resource database back.
+Palm::PDB::RegisterPRCHandlers("Palm::Raw", ["Mrbo", "appl"]);
+
+my ($out) = @ARGV or die "usage: make-prc.pl OUT.prc\n";
+
+my $prc = Palm::Raw->new;
+$prc->{name} = 'Mirabo';
+$prc->{type} = 'appl';
+$prc->{creator} = 'Mrbo';
+$prc->{attributes}{resource} = 1;
+$prc->{version} = 1;
+$prc->{ctime} = $prc->{mtime} = $prc->{baktime} = 0x8A000000;   # fixed: reproducible bytes
+for ([tAIN => 1000, "Mirabo\0"], [tver => 1, "1.0\0"]) {
+    my ($type, $id, $data) = @$_;
+    my $res = $prc->append_Resource;
+    $res->{type} = $type;
+    $res->{id} = $id;
+    $res->{data} = $data;
+}
+$prc->Write($out);
+
+my $check = Palm::PDB->new;
+$check->Load($out);
+die "$out: not a resource database\n" unless $check->{attributes}{resource};
+die "$out: wrong type/creator\n" unless $check->{type} eq 'appl' && $check->{creator} eq 'Mrbo';
+die "$out: resources missing\n" unless @{$check->{resources}} == 2;
+print "$out: $check->{name} ($check->{type}/$check->{creator}), ", scalar @{$check->{resources}}, " resources\n";
