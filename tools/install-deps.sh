@@ -18,6 +18,8 @@ have_cmd Xvfb || need+=(xvfb)
 have_cmd convert || need+=(imagemagick)
 have_pkg fonts-thai-tlwg || need+=(fonts-thai-tlwg)
 have_pkg locales || need+=(locales)
+have_cmd xdpyinfo || need+=(x11-utils)
+have_pkg python3-pefile || need+=(python3-pefile)
 have_cmd txt2pdbdoc || need+=(txt2pdbdoc)
 have_pkg libpalm-perl || need+=(libpalm-perl)
 

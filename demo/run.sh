@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The bundled demo: a demo Palm Desktop (the stand-in library with three
+# HotSync users, one of them Thai) and the demo Mirabo package, in a Wine
+# prefix of their own. With a display the wizard opens for you to click
+# through; without one it walks through every page by itself on Xvfb, saves a
+# screenshot of each page and prints the install queue it produced.
+#   demo/run.sh <windows build dir>
+set -euo pipefail
+cd "$(dirname "$0")/.."
+win=$(realpath "${1:-build/win32}")
+demo=$(realpath -m "$win/../demo")
+setupdir="$demo/Mirabo"
+palm="$demo/Palm Desktop"
+
+export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=th_TH.UTF-8
+export WINEPREFIX="$demo/wineprefix"
+
+# Text files of the demo are CR LF text in code page 874, as a Thai packager
+# writes them.
+thai() { iconv -f UTF-8 -t CP874 "$1" | sed 's/$/\r/' > "$2"; }
+
+rm -rf "$setupdir" "$palm"
+mkdir -p "$setupdir" "$palm"
+cp "$win/setup.exe" "$setupdir/"
+thai demo/package/install.txt "$setupdir/install.tms"
+thai demo/package/update.txt "$setupdir/update.tms"
+cp demo/package/install.cfg demo/package/update.cfg "$setupdir/"
+txt2pdbdoc "Mirabo Guide" demo/package/guide.txt "$setupdir/MiraboGuide.pdb" >/dev/null
+perl demo/make-prc.pl "$setupdir/MiraboReader.prc"
+cp "$win/standin/Instaide.dll" "$palm/"
+iconv -f UTF-8 -t CP874 demo/package/users.txt.in > "$palm/users.txt"
+
+tools/wine-prefix.sh
+wine reg add 'HKCU\Software\U.S. Robotics\Pilot Desktop\Core' /v DesktopPath /t REG_SZ \
+    /d "$(winepath -w "$palm")" /f >/dev/null 2>&1
+
+screens="$demo/screens"
+rm -rf "$screens"
+mkdir -p "$screens"
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    echo "the installer is open on $DISPLAY: click through it"
+    (cd "$setupdir" && wine setup.exe)
+else
+    xvfb=""
+    for n in $(seq 80 99); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb=$!
+        export DISPLAY=":$n"
+        break
+    done
+    trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; wineserver -k 2>/dev/null || true' EXIT
+    sleep 1
+    echo "no display: walking through the wizard on Xvfb $DISPLAY"
+    wine "$win/tests/e2e/demo-walk.exe" "$(winepath -w "$setupdir/setup.exe")" "$(winepath -w "$screens")"
+    for bmp in "$screens"/*.bmp; do
+        [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
+    done
+    echo "screenshots of each page: $screens/"
+fi
+
+echo "install queue of the demo Palm Desktop ($palm):"
+found=0
+for user in "$palm"/*/; do
+    [ -d "$user/Install" ] || continue
+    found=1
+    name=$(basename "$user")
+    for f in "$user/Install"/*; do
+        echo "  $name: $(basename "$f") ($(stat -c %s "$f") bytes)"
+    done
+done
+[ "$found" = 1 ] || echo "  (empty: nothing was queued)"

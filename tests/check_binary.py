@@ -1,0 +1,312 @@
+"""Checks that a built setup.exe carries what the installer needs at run time:
+a 32-bit GUI image that loads with Windows system DLLs only, the four page
+templates exactly as the pages expect them, the banner, icon, manifest and
+version record. Usage: check_binary.py <path to setup.exe>
+"""
+import os
+import struct
+import sys
+import xml.etree.ElementTree as ET
+
+import pefile
+
+# Window, dialog and control styles (winuser.h, commctrl.h).
+WS_POPUP, WS_CAPTION, WS_SYSMENU = 0x80000000, 0x00C00000, 0x00080000
+WS_CHILD, WS_VISIBLE, WS_BORDER = 0x40000000, 0x10000000, 0x00800000
+WS_VSCROLL, WS_GROUP, WS_TABSTOP = 0x00200000, 0x00020000, 0x00010000
+DS_SETFONT, DS_MODALFRAME, DS_CENTER = 0x40, 0x80, 0x800
+WS_EX_TRANSPARENT, WS_EX_APPWINDOW = 0x20, 0x40000
+BS_PUSHBUTTON, BS_DEFPUSHBUTTON, BS_GROUPBOX, BS_AUTORADIOBUTTON = 0, 1, 7, 9
+SS_LEFT, SS_BITMAP = 0, 0x0E
+ES_MULTILINE, ES_AUTOVSCROLL, ES_READONLY = 0x4, 0x40, 0x800
+LVS_REPORT, LVS_SINGLESEL, LVS_SHOWSELALWAYS, LVS_NOCOLUMNHEADER = 0x1, 0x4, 0x8, 0x4000
+
+# Predefined control classes appear in a template as atoms.
+BUTTON, EDIT, STATIC = 0x80, 0x81, 0x82
+LISTVIEW = "SysListView32"
+# Bits of the style that hold the control's kind rather than flags.
+TYPE_MASK = {BUTTON: 0xF, STATIC: 0x1F, LISTVIEW: 0x3}
+
+NOTICE = object()          # the copyright line, the same text on every page
+BANNER = 129               # title of the banner control: the bitmap's ordinal
+
+PAGE_STYLE = DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_VISIBLE
+READONLY_TEXT = ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP
+USER_LIST = (LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER
+             | WS_BORDER | WS_GROUP)
+
+# What each page template must hold, control by control in tab order:
+# id, class, x, y, w, h, title, kind (None: any), style bits set, bits clear, ex-style bits set.
+PAGES = {
+    102: ((336, 151), [
+        (1, BUTTON, 279, 130, 50, 14, "ยอมรับ", BS_DEFPUSHBUTTON, 0, 0, 0),
+        (2, BUTTON, 226, 130, 50, 14, "ไม่ยอมรับ", BS_PUSHBUTTON, 0, 0, 0),
+        (-1, STATIC, 2, 1, 333, 31, BANNER, SS_BITMAP, 0, 0, 0),
+        (1000, EDIT, 7, 44, 322, 70, "", None, READONLY_TEXT, 0, 0),
+        (-1, STATIC, 16, 120, 187, 24,
+         "คุณยอมรับข้อมูลเกี่ยวกับลิขสิทธิ์นี้หรือไม่ ?\n"
+         "ถ้าคุณ 'ไม่ยอมรับ' จะยกเลิกการติดตั้ง\n"
+         "หากคุณ 'ยอมรับ' โปรแกรมจะทำการติดตั้งในขั้นตอนต่อไป",
+         SS_LEFT, 0, 0, WS_EX_TRANSPARENT),
+        (-1, BUTTON, 2, 29, 332, 120, "", BS_GROUPBOX, 0, 0, 0),
+        (-1, STATIC, 8, 35, 210, 8, NOTICE, SS_LEFT, 0, 0, 0),
+    ]),
+    137: ((336, 150), [
+        (1, BUTTON, 279, 129, 50, 14, "ตกลง", BS_DEFPUSHBUTTON, 0, 0, 0),
+        (2, BUTTON, 226, 129, 50, 14, "ยกเลิก", BS_PUSHBUTTON, 0, 0, 0),
+        (-1, STATIC, 2, 1, 333, 31, BANNER, SS_BITMAP, 0, 0, 0),
+        (1000, EDIT, 7, 44, 322, 70, "", None, READONLY_TEXT, 0, 0),
+        (1008, BUTTON, 27, 117, 100, 15, "Install", BS_AUTORADIOBUTTON, WS_GROUP | WS_TABSTOP, 0, 0),
+        (1009, BUTTON, 27, 130, 67, 16, "Update", BS_AUTORADIOBUTTON, WS_TABSTOP, WS_GROUP, 0),
+        (-1, BUTTON, 2, 29, 332, 120, "", BS_GROUPBOX, 0, 0, 0),
+        (-1, STATIC, 8, 35, 210, 8, NOTICE, SS_LEFT, 0, 0, 0),
+    ]),
+    138: ((336, 150), [
+        (1, BUTTON, 279, 129, 50, 14, "ตกลง", BS_DEFPUSHBUTTON, 0, 0, 0),
+        (2, BUTTON, 225, 129, 50, 14, "ยกเลิก", BS_PUSHBUTTON, 0, 0, 0),
+        (-1, STATIC, 2, 1, 333, 31, BANNER, SS_BITMAP, 0, 0, 0),
+        (-1, STATIC, 25, 125, 102, 8, "โปรดเลือก Users ที่ต้องการติดตั้ง", SS_LEFT, 0, 0, 0),
+        (1002, LISTVIEW, 8, 46, 320, 71, "", LVS_REPORT, USER_LIST, WS_TABSTOP, 0),
+        (-1, BUTTON, 2, 29, 332, 120, "", BS_GROUPBOX, 0, 0, 0),
+        (-1, STATIC, 8, 35, 214, 8, NOTICE, SS_LEFT, 0, 0, 0),
+    ]),
+    140: ((336, 150), [
+        (2, BUTTON, 279, 129, 50, 14, "เสร็จ", BS_PUSHBUTTON, 0, 0, 0),
+        (-1, STATIC, 2, 1, 333, 31, BANNER, SS_BITMAP, 0, 0, 0),
+        (-1, STATIC, 131, 68, 65, 12, "ติดตั้งเป็นที่เรียบร้อย", SS_LEFT, 0, 0, 0),
+        (-1, STATIC, 101, 82, 122, 8, "กรุณา HotSync เพื่อบรรจุไฟล์ลงเครื่อง", SS_LEFT, 0, 0, 0),
+        (-1, BUTTON, 2, 29, 332, 120, "", BS_GROUPBOX, 0, 0, 0),
+        (-1, STATIC, 63, 131, 210, 8, NOTICE, SS_LEFT, 0, 0, 0),
+    ]),
+}
+
+# (width, height, bits per pixel, colour count byte: 0 means 256)
+ICON_IMAGES = [(32, 32, 4, 16), (16, 16, 4, 16), (32, 32, 8, 0), (48, 48, 8, 0)]
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "advapi32.dll",
+               "msvcrt.dll", "shell32.dll", "ole32.dll", "oleaut32.dll", "comdlg32.dll",
+               "shlwapi.dll", "version.dll", "uxtheme.dll"}
+VERSION = (1, 0, 0, 1)
+
+RT_ICON, RT_BITMAP, RT_DIALOG, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 2, 5, 14, 16, 24
+CLASS_NAMES = {BUTTON: "Button", EDIT: "Edit", STATIC: "Static"}
+
+results = []
+
+
+def check(name, faults):
+    results.append(not faults)
+    print("ok " + name if not faults else "FAIL %s: %s" % (name, "; ".join(faults)))
+
+
+def resource(pe, rtype, rid):
+    """The data of resource rtype/rid in its first language, or None."""
+    root = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+    for t in root.entries if root else []:
+        if t.id != rtype:
+            continue
+        for e in t.directory.entries:
+            if e.id == rid and e.directory.entries:
+                d = e.directory.entries[0].data.struct
+                return pe.get_data(d.OffsetToData, d.Size)
+    return None
+
+
+class Reader:
+    def __init__(self, data):
+        self.data, self.pos = data, 0
+
+    def take(self, fmt):
+        v = struct.unpack_from("<" + fmt, self.data, self.pos)
+        self.pos += struct.calcsize("<" + fmt)
+        return v if len(v) > 1 else v[0]
+
+    def sz_or_ord(self):
+        """A template string, or an ordinal (int) after a 0xFFFF marker."""
+        if self.take("H") == 0xFFFF:
+            return self.take("H")
+        self.pos -= 2
+        end = self.pos
+        while self.data[end:end + 2] != b"\0\0":
+            if end + 2 > len(self.data):
+                raise ValueError("unterminated string at %d" % self.pos)
+            end += 2
+        s = self.data[self.pos:end].decode("utf-16-le")
+        self.pos = end + 2
+        return s
+
+    def align(self):
+        self.pos = (self.pos + 3) & ~3
+
+
+def parse_dialogex(data):
+    r = Reader(data)
+    ver, sig, _help, ex, style, count = r.take("HHIIIH")
+    if (ver, sig) != (1, 0xFFFF):
+        raise ValueError("not a DIALOGEX template")
+    d = dict(exstyle=ex, style=style, size=r.take("4h")[2:])
+    d["menu"], d["class"], d["title"] = r.sz_or_ord(), r.sz_or_ord(), r.sz_or_ord()
+    if style & DS_SETFONT:
+        d["points"], _weight, _italic, _charset = r.take("HHBB")
+        d["font"] = r.sz_or_ord()
+    d["controls"] = []
+    for _ in range(count):
+        r.align()
+        _help, ex, style, x, y, w, h, cid = r.take("III4hI")
+        cls, title = r.sz_or_ord(), r.sz_or_ord()
+        extra = r.take("H")     # creation data, which the pages do not use
+        r.pos += extra
+        cid = -1 if cid in (0xFFFF, 0xFFFFFFFF) else cid
+        d["controls"].append((cid, cls, x, y, w, h, title, style, ex))
+    return d
+
+
+def class_name(cls):
+    return "%r" % cls if isinstance(cls, str) else "atom 0x%04X" % cls
+
+
+def check_control(got, want, notice):
+    cid, cls, x, y, w, h, title, style, ex = got
+    wid, wcls, wx, wy, ww, wh, wtitle, kind, on, off, exon = want
+    faults = []
+    # Class names are case-insensitive; windres stores quoted ones upper-cased.
+    if cid != wid or (cls.upper() if isinstance(cls, str) else cls) != (
+            wcls.upper() if isinstance(wcls, str) else wcls):
+        faults.append("id %d class %s, expected id %d class %s"
+                      % (cid, class_name(cls), wid, class_name(wcls)))
+    if (x, y, w, h) != (wx, wy, ww, wh):
+        faults.append("at %s, expected %s" % ((x, y, w, h), (wx, wy, ww, wh)))
+    if wtitle is NOTICE:
+        notice.append(title)
+    elif title != wtitle:
+        faults.append("title %r, expected %r" % (title, wtitle))
+    if kind is not None and style & TYPE_MASK[wcls] != kind:
+        faults.append("kind 0x%X, expected 0x%X" % (style & TYPE_MASK[wcls], kind))
+    if ~style & (on | WS_CHILD | WS_VISIBLE):
+        faults.append("style 0x%08X lacks 0x%08X" % (style, ~style & (on | WS_CHILD | WS_VISIBLE)))
+    if style & off:
+        faults.append("style 0x%08X has 0x%08X" % (style, style & off))
+    if ~ex & exon:
+        faults.append("ex-style 0x%08X lacks 0x%08X" % (ex, ~ex & exon))
+    return faults
+
+
+def check_dialogs(pe):
+    notices = {}
+    for did, (size, controls) in PAGES.items():
+        data = resource(pe, RT_DIALOG, did)
+        if data is None:
+            check("dialog %d" % did, ["missing"])
+            continue
+        try:
+            d = parse_dialogex(data)
+        except (ValueError, struct.error, UnicodeDecodeError) as e:
+            check("dialog %d" % did, ["unreadable: %s" % e])
+            continue
+        faults = []
+        if ~d["style"] & PAGE_STYLE or d["style"] & (WS_CAPTION | WS_SYSMENU):
+            faults.append("style 0x%08X, expected 0x%08X without caption or system menu"
+                          % (d["style"], PAGE_STYLE))
+        if not d["exstyle"] & WS_EX_APPWINDOW:
+            faults.append("ex-style 0x%08X lacks WS_EX_APPWINDOW" % d["exstyle"])
+        if (d.get("font"), d.get("points")) != ("MS Sans Serif", 8):
+            faults.append("font %r %s pt" % (d.get("font"), d.get("points")))
+        if d["size"] != size:
+            faults.append("size %dx%d, expected %dx%d" % (d["size"] + size))
+        if len(d["controls"]) != len(controls):
+            faults.append("%d controls, expected %d" % (len(d["controls"]), len(controls)))
+        check("dialog %d DIALOGEX header" % did, faults)
+        notices[did] = []
+        for i, (got, want) in enumerate(zip(d["controls"], controls)):
+            name = CLASS_NAMES.get(want[1], want[1])
+            check("dialog %d control %d (%s %d)" % (did, i + 1, name, want[0]),
+                  check_control(got, want, notices[did]))
+    first = next((ts[0] for ts in notices.values() if ts), None)
+    same = len(notices) == len(PAGES) and all(ts == [first] for ts in notices.values())
+    check("notice %r on every page" % first, [] if same and first else ["texts %r" % notices])
+
+
+def dib_header(data):
+    """(width, height, bpp, colours) of a BITMAPINFOHEADER, or None."""
+    if data is None or len(data) < 40 or struct.unpack_from("<I", data)[0] != 40:
+        return None
+    _size, w, h, _planes, bpp, _comp, _img, _xr, _yr, used = struct.unpack_from("<IiiHHIIiiI", data)
+    return w, h, bpp, used or (1 << bpp if bpp <= 8 else 0)
+
+
+def check_bitmap(pe):
+    data = resource(pe, RT_BITMAP, BANNER)
+    hdr = dib_header(data)
+    faults = [] if hdr == (500, 50, 8, 256) else ["header %r" % (hdr,)]
+    if hdr and len(data) < 40 + 256 * 4 + 500 * 50:
+        faults.append("%d bytes, too short for its pixels" % len(data))
+    check("bitmap %d 500x50 8 bpp 256 colours" % BANNER, faults)
+
+
+def check_icon(pe):
+    data = resource(pe, RT_GROUP_ICON, 128)
+    if data is None or len(data) < 6:
+        return check("icon group 128", ["missing"])
+    _res, _type, count = struct.unpack_from("<3H", data)
+    entries = [struct.unpack_from("<4B2HIH", data, 6 + 14 * i) for i in range(count)]
+    got = sorted((e[0] or 256, e[1] or 256, e[5], e[2]) for e in entries)
+    faults = [] if got == sorted(ICON_IMAGES) else ["images %r" % got]
+    for w, h, colours, _r, _planes, bpp, size, iid in entries:
+        img = resource(pe, RT_ICON, iid)
+        hdr = dib_header(img)
+        if hdr is None or hdr[:3] != (w or 256, 2 * (h or 256), bpp) or len(img) != size:
+            faults.append("icon %d does not match its entry: %r" % (iid, hdr))
+    check("icon group 128 with %d images" % count, faults)
+
+
+def check_manifest(pe):
+    data = resource(pe, RT_MANIFEST, 1)
+    try:
+        levels = [e.get("level") for e in ET.fromstring(data).iter()
+                  if e.tag.endswith("requestedExecutionLevel")] if data else []
+    except ET.ParseError as e:
+        levels = ["unparsable: %s" % e]
+    check("manifest 1 runs asInvoker", [] if levels == ["asInvoker"] else ["levels %r" % levels])
+
+
+def check_version(pe):
+    def parts(ms, ls):
+        return ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF
+    fixed = pe.VS_FIXEDFILEINFO[0] if getattr(pe, "VS_FIXEDFILEINFO", None) else None
+    if fixed is None:
+        return check("version record", ["missing"])
+    fv = parts(fixed.FileVersionMS, fixed.FileVersionLS)
+    pv = parts(fixed.ProductVersionMS, fixed.ProductVersionLS)
+    check("version 1.0.0.1", [] if fv == pv == VERSION else ["file %r product %r" % (fv, pv)])
+
+
+def main(argv):
+    if len(argv) != 2:
+        sys.exit("usage: check_binary.py <path to setup.exe>")
+    path = argv[1]
+    try:
+        pe = pefile.PE(path)
+    except (OSError, pefile.PEFormatError) as e:
+        check(path, ["not a PE image: %s" % e])
+    else:
+        fh, oh = pe.FILE_HEADER, pe.OPTIONAL_HEADER
+        faults = []
+        if fh.Machine != 0x14C or oh.Magic != 0x10B:
+            faults.append("machine 0x%X magic 0x%X" % (fh.Machine, oh.Magic))
+        if oh.Subsystem != 2:
+            faults.append("subsystem %d, not GUI" % oh.Subsystem)
+        check("PE32 i386 GUI image, %d bytes" % os.path.getsize(path), faults)
+        dlls = [i.dll.decode() for i in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
+        foreign = [d for d in dlls if d.lower() not in SYSTEM_DLLS]
+        check("imports system DLLs only (%s)" % ", ".join(dlls),
+              ["also imports %s" % ", ".join(foreign)] if foreign else [])
+        check_dialogs(pe)
+        check_bitmap(pe)
+        check_icon(pe)
+        check_manifest(pe)
+        check_version(pe)
+    print("%d passed, %d failed" % (results.count(True), results.count(False)))
+    return 1 if False in results else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
