@@ -1,12 +1,14 @@
 # make        build setup.exe (build/win32/setup.exe) and the test programs
 # make test   every test: native unit tests, the binary's resources, end to end under Wine
 # make demo   run the installer on the bundled demo
+# make fuzz   every fuzz target for FUZZ_SECONDS (60) seconds
 BUILD  := build
 WIN    := $(BUILD)/win32
 NATIVE := $(BUILD)/native
 JOBS   := $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 60
 
-.PHONY: all deps win32 native test unit e2e resources demo clean
+.PHONY: all deps win32 native test unit e2e resources static fuzz fuzz-smoke demo clean
 
 all: win32
 
@@ -27,10 +29,19 @@ unit: native
 resources: win32
 	@tests/check-binary.sh $(WIN)/setup.exe
 
+static: deps
+	@tools/static-check.sh $(BUILD)/tidy
+
+fuzz: deps
+	@tests/fuzz/run.sh $(FUZZ_SECONDS) $(BUILD)/fuzz
+
+fuzz-smoke: deps
+	@tests/fuzz/run.sh 5 $(BUILD)/fuzz
+
 e2e: win32
 	@tests/e2e/run.sh $(WIN)
 
-test: unit resources e2e
+test: unit resources static fuzz-smoke e2e
 
 demo: win32
 	@demo/run.sh $(WIN)

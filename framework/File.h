@@ -21,7 +21,7 @@ public:
     };
 
     CFile() = default;
-    virtual ~CFile() { Close(); }
+    virtual ~CFile() { CFile::Close(); }
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
 
@@ -46,7 +46,7 @@ class CStdioFile : public CFile {
 public:
     bool Open(const std::string& path, UINT flags, const CWnd* owner);
     void Close() override;
-    ~CStdioFile() override { Close(); }
+    ~CStdioFile() override { CStdioFile::Close(); }
 
     std::FILE* m_pStream = nullptr;
 };

@@ -15,7 +15,7 @@ std::vector<ListLine> ReadListLines(std::FILE* stream)
             if (next == '\n')
                 c = '\n';
             else if (next != EOF)
-                std::ungetc(next, stream);
+                (void)std::ungetc(next, stream);
         }
         if (c == EOF || c == 0x1A)
             break;

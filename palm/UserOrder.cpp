@@ -44,7 +44,7 @@ std::int32_t OrderUsers(NameSlot* names, NameSlot* folded, std::int32_t* lengths
 
     NameSlot sortedNames[kMaxUsers];
     NameSlot sortedFolded[kMaxUsers];
-    std::int32_t sortedLengths[kMaxUsers];
+    std::int32_t sortedLengths[kMaxUsers] = {};
     std::int32_t longest = 0;
     for (int i = 0; i < n; ++i) {
         std::memcpy(sortedNames[i], names[order[i]], sizeof(NameSlot));
