@@ -1,0 +1,2 @@
+// Cases of the users page: see the helper brief.
+#include "tests/e2e/harness.h"

@@ -1,0 +1,342 @@
+// End-to-end driver for setup.exe: lays out a test world, runs the real
+// program under Wine, drives its pages with real input and reads what they
+// show. Everything here talks to another process, so every message is sent
+// with a timeout and every wait polls for something observable.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace e2e {
+
+// ---------------------------------------------------------------- runner
+
+struct Config {
+    std::string workRoot;     // a folder per test is made below it
+    std::string screensDir;   // Screenshot() writes BMP files here
+    std::string setupExe;     // the setup.exe under test
+    std::string standinDir;   // folder holding Instaide*.dll of the stand-in
+};
+const Config& Cfg();
+
+typedef void (*TestFn)();
+struct TestRegistrar {
+    TestRegistrar(const char* name, TestFn fn, UINT codePage);
+};
+
+// The ANSI code page the suite is written for: Thai.
+const UINT kThaiCodePage = 874;
+const UINT kEnglishCodePage = 1252;
+
+// A test runs only in a run whose ANSI code page is the test's: a Wine
+// process takes its code page from its own Unix locale variables and hands
+// its Unix environment on to every process it starts, whatever environment
+// block CreateProcess is given. So run.sh runs the suite once per locale.
+#define E2E_TEST_CP(name, codePage)                                                     \
+    static void e2e_test_##name();                                                      \
+    static ::e2e::TestRegistrar e2e_registrar_##name(#name, &e2e_test_##name, codePage); \
+    static void e2e_test_##name()
+#define E2E_TEST(name) E2E_TEST_CP(name, ::e2e::kThaiCodePage)
+
+// Both record the failure with file:line and let the test go on; the result
+// says whether the check held, for tests that cannot go on without it.
+#define CHECK(cond) ::e2e::Check(static_cast<bool>(cond), #cond, __FILE__, __LINE__)
+#define CHECK_EQ(a, b) ::e2e::CheckEq((a), (b), #a, #b, __FILE__, __LINE__)
+
+bool Check(bool ok, const char* expr, const char* file, int line);
+void Fail(const std::string& message);          // a failure not tied to a CHECK
+void Note(const std::string& message);          // printed under the test's line
+const std::string& CurrentTestName();
+// The watchdog kills setup.exe and fails the test when it runs longer.
+void SetTestTimeout(DWORD ms);
+// Runs the tests of this run's code page whose name contains one of the
+// filters (all with none); prints one line per test and "N passed, N failed"
+// last. --list prints the names and code pages instead.
+int RunMain(int argc, char** argv);
+
+// Printable forms for CHECK_EQ: 8-bit text with bytes 0x80-0xFF and control
+// characters escaped, UTF-16 text as UTF-8 with the same escapes.
+std::string Show(const std::string& s);
+std::string Show(const char* s);
+std::string Show(const std::wstring& s);
+std::string Show(const wchar_t* s);
+std::string Show(bool v);
+template <class T>
+std::string Show(const T& v)
+{
+    std::ostringstream out;
+    if constexpr (std::is_enum_v<T>)
+        out << static_cast<long long>(v);
+    else if constexpr (std::is_pointer_v<T>)
+        out << static_cast<const void*>(v);
+    else
+        out << v;
+    return out.str();
+}
+template <class T>
+std::string Show(const std::vector<T>& v)
+{
+    std::string out = "{";
+    for (std::size_t i = 0; i < v.size(); ++i)
+        out += (i ? ", " : "") + Show(static_cast<const T&>(v[i]));
+    return out + "}";
+}
+void FailEq(const char* ea, const char* eb, const std::string& va, const std::string& vb,
+            const char* file, int line);
+template <class A, class B>
+bool CheckEq(const A& a, const B& b, const char* ea, const char* eb, const char* file, int line)
+{
+    if (a == b)
+        return true;
+    FailEq(ea, eb, Show(a), Show(b), file, line);
+    return false;
+}
+
+// Polls cond every stepMs until it holds or timeoutMs passes.
+template <class F>
+bool WaitUntil(F cond, DWORD timeoutMs, DWORD stepMs = 20)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (cond())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return cond();
+        Sleep(stepMs);
+    }
+}
+
+// ---------------------------------------------------------------- text
+
+std::wstring Widen(const std::string& s, UINT codePage = CP_ACP);
+std::string Narrow(const std::wstring& s, UINT codePage = CP_ACP);
+std::string Utf8(const std::wstring& s);
+std::wstring FromUtf8(const std::string& s);
+
+// ---------------------------------------------------------------- files
+
+bool WriteBytes(const std::string& path, const std::string& bytes);
+bool ReadBytes(const std::string& path, std::string* bytes);
+bool FileExists(const std::string& path);
+bool DirExists(const std::string& path);
+bool MakeDirs(const std::string& path);
+bool RemoveTree(const std::string& path);
+std::vector<std::string> ListDir(const std::string& dir);   // sorted names, no . and ..
+std::string JoinPath(const std::string& dir, const std::string& name);
+
+// A fresh world below Cfg().workRoot\<name>: an installer folder holding a
+// copy of setup.exe, and an empty Palm Desktop folder. Nothing is put in the
+// registry and no library is copied until the test asks. The two folders'
+// names (8-bit, may nest with '\\') can be chosen, for long or Thai paths.
+class World {
+public:
+    explicit World(const std::string& name = CurrentTestName(),
+                   const std::string& installerName = "installer",
+                   const std::string& palmName = "Palm");
+
+    const std::string& Root() const { return m_root; }
+    const std::string& InstallerDir() const { return m_installer; }
+    const std::string& PalmDir() const { return m_palm; }
+    std::string SetupPath() const { return JoinPath(m_installer, "setup.exe"); }
+    bool Ok() const { return m_ok; }
+
+    bool PutInstallerFile(const std::string& name, const std::string& bytes);
+    bool PutPalmFile(const std::string& name, const std::string& bytes);
+    // Copies <standin>\<variant> to <palm>\Instaide.dll.
+    bool UseStandin(const std::string& variant = "Instaide.dll");
+    bool WriteUsers(const std::string& bytes);
+    // The stand-in, users.txt, and DesktopPath naming the Palm folder.
+    bool StandardPalm(const std::string& users);
+
+    std::string CallsLog() const;                    // raw bytes, "" when absent
+    std::vector<std::string> CallLines() const;      // calls.log split at LF
+    std::string QueueDir(const std::string& user) const;
+    std::vector<std::string> Queued(const std::string& user) const;
+    std::string ReadPalmFile(const std::string& name) const;
+
+private:
+    std::string m_root, m_installer, m_palm;
+    bool m_ok = false;
+};
+
+// ---------------------------------------------------------------- registry
+
+extern const char kDesktopKey[];     // Software\U.S. Robotics\Pilot Desktop\Core
+// Removes HKCU\Software\U.S. Robotics altogether (done before every test).
+bool ResetDesktopKey();
+bool DeleteDesktopKey();             // only ...\Core
+bool DesktopKeyExists();
+bool SetDesktopPath(const std::string& path);          // REG_SZ, terminator included
+// RegSetValueExA: string types pass through the ANSI code page as a program's would.
+bool SetDesktopValueAnsi(DWORD type, const std::string& bytes, const char* name = "DesktopPath");
+// RegSetValueExW: the bytes are stored exactly as given, whatever the type.
+bool SetDesktopValueRaw(DWORD type, const std::string& bytes, const char* name = "DesktopPath");
+// n REG_SZ values "Aux0001".. made before DesktopPath, which also sort before it.
+bool AddOtherValues(int n, const std::string& data = "x");
+
+// ---------------------------------------------------------------- process
+
+class Process {
+public:
+    Process() = default;
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    // CreateProcessA(exe, commandLine, ...) with the command line passed on
+    // verbatim; env entries "NAME=VALUE" replace or add to the harness's own
+    // Windows environment (Wine's locale variables are not among them).
+    bool Start(const std::string& exe, const std::string& commandLine, const std::string& cwd,
+               const std::vector<std::string>& env = {});
+    // setup.exe of the world, command line "\"<path>\"", current directory the installer folder.
+    bool Start(const World& world, const std::vector<std::string>& env = {});
+
+    bool Running() const;
+    // False (the process killed and a failure recorded) when it is still running.
+    bool WaitExit(DWORD timeoutMs = 10000);
+    // True when the process is still running after ms.
+    bool StillRunningAfter(DWORD ms);
+    DWORD ExitCode() const;
+    DWORD Pid() const { return m_pid; }
+    void Kill();
+
+private:
+    HANDLE m_process = nullptr;
+    DWORD m_pid = 0;
+};
+
+// ---------------------------------------------------------------- pages
+
+enum class PageKind { None, Disclaimer, Mode, Users, Finish, MessageBox, Other };
+const char* KindName(PageKind kind);
+std::string Show(PageKind kind);
+
+struct Page {
+    HWND hwnd = nullptr;
+    PageKind kind = PageKind::None;
+};
+
+PageKind Classify(HWND dialog);
+// The dialog the user faces now: a visible, enabled top-level #32770 of the
+// process, the last owned one when a page owns a message box.
+HWND CurrentDialog(DWORD pid);
+// Waits for a current dialog other than `notThis` (a page being left); None
+// when the process ends or the time runs out.
+Page WaitPage(const Process& process, DWORD timeoutMs = 10000, HWND notThis = nullptr);
+// Waits for a current dialog of that kind; records a failure when none comes.
+Page WaitFor(const Process& process, PageKind kind, DWORD timeoutMs = 10000, HWND notThis = nullptr);
+// True when within ms the process shows no dialog other than `notThis` and ends.
+bool EndsWithoutPage(Process& process, DWORD timeoutMs = 10000, HWND notThis = nullptr);
+
+HWND Control(HWND page, int id);
+std::wstring TextW(HWND window);                          // WM_GETTEXT, UTF-16
+std::string TextA(HWND window, UINT codePage = CP_ACP);   // the same text as 8-bit bytes
+std::wstring ClassName(HWND window);
+LONG Style(HWND window);
+LONG ExStyle(HWND window);
+bool IsEnabled(HWND window);
+bool IsShown(HWND window);                                // WS_VISIBLE up the parent chain
+bool IsChecked(HWND button);                              // BM_GETCHECK == BST_CHECKED
+bool IsReadOnly(HWND edit);                               // ES_READONLY
+HWND FocusOf(HWND page);                                  // focus of the page's thread
+
+struct ScrollState {
+    bool ok = false;
+    bool derived = false;     // worked out from the edit's lines (see VScroll)
+    int pos = 0, min = 0, max = 0, page = 0;
+    bool AtTop() const { return ok && pos <= min; }
+    bool AtBottom() const { return ok && pos + (page ? page : 1) > max; }
+};
+// GetScrollInfo(SB_VERT). Wine 8 refuses that for another process's window;
+// for a multi-line edit the same figures then come from its lines:
+// pos = first visible line, max = line count - 1, page = lines that fit.
+ScrollState VScroll(HWND window);
+int FirstVisibleLine(HWND edit);
+int LineCount(HWND edit);
+
+// ---------------------------------------------------------------- list view
+
+// A report list view in the program's process, read through a buffer that
+// lives in that process.
+class RemoteListView {
+public:
+    explicit RemoteListView(HWND listView);
+    ~RemoteListView();
+    RemoteListView(const RemoteListView&) = delete;
+    RemoteListView& operator=(const RemoteListView&) = delete;
+
+    bool Ok() const { return m_remote != nullptr; }
+    HWND Hwnd() const { return m_hwnd; }
+    int Count();
+    std::string TextA(int row);            // LVM_GETITEMTEXTA: bytes as the program's code page has them
+    std::wstring TextW(int row);           // LVM_GETITEMTEXTW
+    std::vector<std::string> Rows();
+    UINT State(int row, UINT mask);        // LVM_GETITEMSTATE
+    bool Checked(int row);                 // state image 2
+    std::vector<bool> CheckStates();
+    bool Selected(int row) { return State(row, LVIS_SELECTED) != 0; }
+    bool Focused(int row) { return State(row, LVIS_FOCUSED) != 0; }
+    DWORD ExtendedStyle();
+    int TopIndex();
+    int CountPerPage();
+    bool RowRect(int row, RECT* rect, int code = LVIR_BOUNDS);   // client coordinates
+    bool HitTest(POINT client, LVHITTESTINFO* info);
+    // Screen points for clicks.
+    bool CheckBoxPoint(int row, POINT* screen);
+    bool TextPoint(int row, POINT* screen);
+    bool EmptyAreaPoint(POINT* screen);    // below the last row, hits nothing
+
+private:
+    bool Read(void* dst, std::size_t offset, std::size_t size);
+    bool Write(std::size_t offset, const void* src, std::size_t size);
+    LRESULT Send(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND m_hwnd;
+    HANDLE m_process = nullptr;
+    char* m_remote = nullptr;   // address in the program's process
+};
+
+// ---------------------------------------------------------------- input
+
+// No window manager runs on Xvfb: real input reaches a page only once it has
+// been made the foreground window, so each of these does that first.
+bool Foreground(HWND page);
+bool MoveMouse(POINT screen);
+bool Click(HWND page, POINT screen);      // left button at a screen point over the page
+bool ClickControl(HWND control);          // centre of the control's window
+bool ClickItem(HWND page, int id);
+bool PressKey(HWND page, WORD vk);
+bool PressKeys(HWND page, std::initializer_list<WORD> modifiers, WORD vk);   // {VK_CONTROL}, VK_END
+bool TypeText(HWND page, const std::wstring& text);
+// Lets the program take what was sent when there is nothing to watch for.
+void Settle(HWND page, DWORD ms = 100);
+// Where a page or control is now, in screen coordinates.
+POINT Centre(HWND window);
+
+// ---------------------------------------------------------------- message box
+
+struct MessageBoxInfo {
+    HWND hwnd = nullptr;
+    std::wstring caption;
+    std::wstring text;      // the static 0xFFFF
+    HWND owner = nullptr;
+};
+MessageBoxInfo ReadMessageBox(HWND box);
+// Waits for the process's message box; records a failure when none comes.
+MessageBoxInfo WaitMessageBox(const Process& process, DWORD timeoutMs = 10000);
+// Clicks the box's OK (or its only button) and waits for it to go.
+bool PressMessageBoxOk(HWND box);
+
+// ---------------------------------------------------------------- screenshot
+
+// BitBlt of the window's rectangle from the screen, as a 24-bit BMP. A name
+// without a folder goes to Cfg().screensDir as <test>-<name>.bmp.
+bool Screenshot(HWND window, const std::string& name);
+
+}  // namespace e2e
