@@ -52,7 +52,9 @@ else
     trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; wineserver -k 2>/dev/null || true' EXIT
     sleep 1
     echo "no display: walking through the wizard on Xvfb $DISPLAY"
-    wine "$win/tests/e2e/demo-walk.exe" "$(winepath -w "$setupdir/setup.exe")" "$(winepath -w "$screens")"
+    wine "$win/tests/e2e/demo-walk.exe" --setup "$setupdir/setup.exe" --standin "$palm" \
+        --screens "$screens" --work "$demo/work" | grep -v -e '^setup:' -e '^work:' -e '^ANSI code page'
+    wineserver -w
     for bmp in "$screens"/*.bmp; do
         [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
     done
