@@ -628,6 +628,26 @@ bool AddOtherValues(int n, const std::string& data)
     return true;
 }
 
+int DesktopValueIndex(const std::string& name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return -1;
+    int found = -1;
+    for (DWORD i = 0;; ++i) {
+        char value[16384];
+        DWORD size = sizeof value;
+        if (RegEnumValueA(key, i, value, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        if (name == value) {
+            found = static_cast<int>(i);
+            break;
+        }
+    }
+    RegCloseKey(key);
+    return found;
+}
+
 // ---------------------------------------------------------------- process
 
 namespace {
@@ -1298,6 +1318,28 @@ bool RemoteListView::EmptyAreaPoint(POINT* screen)
     if (!HitTest(p, &hit) || hit.iItem != -1)
         return false;
     *screen = ToScreen(m_hwnd, p);
+    return true;
+}
+
+bool RemoteListView::Column(int column, std::string* heading, int* width, int* format)
+{
+    std::vector<char> text(kTextArea, '\0');
+    LVCOLUMNA col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    col.pszText = m_remote + kStructArea;
+    col.cchTextMax = static_cast<int>(kTextArea - 1);
+    if (!Write(kStructArea, text.data(), text.size()) || !Write(0, &col, sizeof col))
+        return false;
+    if (Send(LVM_GETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(m_remote)) <= 0)
+        return false;
+    if (!Read(&col, 0, sizeof col) || !Read(text.data(), kStructArea, text.size()))
+        return false;
+    if (heading)
+        heading->assign(text.data(), strnlen(text.data(), text.size()));
+    if (width)
+        *width = col.cx;
+    if (format)
+        *format = col.fmt;
     return true;
 }
 

@@ -179,6 +179,9 @@ bool SetDesktopValueAnsi(DWORD type, const std::string& bytes, const char* name 
 bool SetDesktopValueRaw(DWORD type, const std::string& bytes, const char* name = "DesktopPath");
 // n REG_SZ values "Aux0001".. made before DesktopPath, which also sort before it.
 bool AddOtherValues(int n, const std::string& data = "x");
+// Index at which RegEnumValueA yields the value of exactly that name (case
+// included) under the Desktop key; -1 when it yields none.
+int DesktopValueIndex(const std::string& name);
 
 // ---------------------------------------------------------------- process
 
@@ -291,6 +294,8 @@ public:
     bool CheckBoxPoint(int row, POINT* screen);
     bool TextPoint(int row, POINT* screen);
     bool EmptyAreaPoint(POINT* screen);    // below the last row, hits nothing
+    // LVM_GETCOLUMNA: false when there is no such column.
+    bool Column(int column, std::string* heading, int* width = nullptr, int* format = nullptr);
 
 private:
     bool Read(void* dst, std::size_t offset, std::size_t size);
