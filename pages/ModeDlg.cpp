@@ -1,10 +1,13 @@
 #include "pages/ModeDlg.h"
 
-#include <climits>
 #include <vector>
 
 #include "app/InstallerState.h"
 #include "framework/File.h"
+
+namespace {
+const ULONGLONG kMaxNotesBytes = 1 << 20;
+}
 
 const CommandEntry<CModeDlg> CModeDlg::kCommands[] = {
     {IDC_INSTALL, BN_CLICKED, &CModeDlg::OnInstallClicked},
@@ -65,7 +68,9 @@ void CModeDlg::LoadNotes(const std::string& path)
     ULONGLONG length = 0;
     if (!file.GetLength(&length))
         return;
-    if (length >= static_cast<ULONGLONG>(INT_MAX)) {
+    // Release notes are a few pages; a file far beyond that is not notes, and
+    // the text box cannot take it whole (Wine's crashes on tens of megabytes).
+    if (length > kMaxNotesBytes) {
         ReportFileError(this, path, ERROR_FILE_TOO_LARGE);
         return;
     }
