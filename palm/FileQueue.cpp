@@ -84,7 +84,14 @@ bool ReadFileList(const CWnd* owner)
 bool QueuePackageFiles(const CWnd* owner)
 {
     if (g_state.libraryPath[0] == '\0') {
-        Refuse(owner, "Palm Desktop was not found, so there is no HotSync user to install for.");
+        Refuse(owner, g_state.desktopFolder.empty()
+                          ? "Palm Desktop was not found, so there is no HotSync user to install for."
+                          : "Palm Desktop's folder is too long to load its install library, so there is no "
+                            "HotSync user to install for.");
+        return false;
+    }
+    if (g_state.listedCount <= 0) {
+        Refuse(owner, "Palm Desktop lists no HotSync user to install for.");
         return false;
     }
     if (!ChooseUser()) {
