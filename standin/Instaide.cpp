@@ -197,6 +197,14 @@ bool SwitchNamesIndex(const Users& users, const char* key, unsigned index)
     return false;
 }
 
+bool HasSwitch(const Users& users, const char* key)
+{
+    for (unsigned i = 0; i < users.switchCount; ++i)
+        if (strcmp(users.switches[i], key) == 0)
+            return true;
+    return false;
+}
+
 struct Generated {
     unsigned count;
     unsigned length;
@@ -356,6 +364,8 @@ int InstallFile(const Users& users, const char* user, const char* path)
         return kCopyFailed;
     if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES)
         return kAlreadyQueued;
+    if (HasSwitch(users, "nocopy"))
+        return 0;
     if (!MakeFolder(userFolder) || !MakeFolder(queueFolder))
         return kCopyFailed;
     if (!CopyFileA(path, target, TRUE))
@@ -399,10 +409,18 @@ EXPORT_PltGetUser int WINAPI PltGetUser(unsigned int index, char* nameBuffer, sh
 
 EXPORT_PltInstallFile int WINAPI PltInstallFile(const char* user, const char* path)
 {
+    LARGE_INTEGER start, end, frequency;
+    QueryPerformanceCounter(&start);
     Users users;
     LoadUsers(users);
     int result = InstallFile(users, user, path);
     Log("PltInstallFile %s|%s %d", Printable(user), Printable(path), result);
+    if (HasSwitch(users, "nocopy")) {
+        // For timing the installer alone: how long this call kept it waiting.
+        QueryPerformanceCounter(&end);
+        QueryPerformanceFrequency(&frequency);
+        Log("busy %lld", (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart);
+    }
     return result;
 }
 
