@@ -1,6 +1,7 @@
 # make        build setup.exe (build/win32/setup.exe) and the test programs
 # make test   every test: native unit tests, the binary's resources, end to end under Wine
 # make demo   run the installer on the bundled demo
+# make bench timings under Wine against bare baselines, and the binary's size
 # make fuzz   every fuzz target for FUZZ_SECONDS (60) seconds
 BUILD  := build
 WIN    := $(BUILD)/win32
@@ -8,7 +9,7 @@ NATIVE := $(BUILD)/native
 JOBS   := $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps win32 native test unit e2e resources static fuzz fuzz-smoke demo clean
+.PHONY: all deps win32 native test unit e2e resources static fuzz fuzz-smoke bench demo clean
 
 all: win32
 
@@ -37,6 +38,9 @@ fuzz: deps
 
 fuzz-smoke: deps
 	@tests/fuzz/run.sh 5 $(BUILD)/fuzz
+
+bench: win32
+	@tests/bench/run.sh $(WIN)
 
 e2e: win32
 	@tests/e2e/run.sh $(WIN)

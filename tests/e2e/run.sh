@@ -21,7 +21,7 @@ if [ $# -lt 1 ] || [ ! -d "$1" ]; then
 fi
 build=$(cd "$1" && pwd)
 shift
-exe=$build/tests/e2e/e2e.exe
+exe=${E2E_EXE:-$build/tests/e2e/e2e.exe}
 if [ ! -f "$exe" ]; then
     echo "$exe not built" >&2
     exit 2
