@@ -1,1 +1,805 @@
+// The mode page and the queueing of the package, end to end: what the notes
+// box shows for each notes file, which files the stand-in library is asked
+// to queue for which user, and every way queueing refuses or fails, each time
+// with nothing queued and the page left open for another try.
 #include "tests/e2e/harness.h"
+
+#include "res/resource.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+using namespace e2e;
+
+namespace {
+
+const char kInstallNotes[] = "Install notes\r\n";
+const char kUpdateNotes[] = "Update notes\r\n";
+
+// Distinct bytes per file, with a zero, a Ctrl-Z and a bare CR, so that a
+// copy made in text mode or cut at the zero would show.
+std::string PackageBytes(const std::string& name)
+{
+    return "DB:" + name + std::string("\0\x1A\r\xFF\n", 5);
+}
+
+bool PutPackage(World& world, const std::string& name)
+{
+    return world.PutInstallerFile(name, PackageBytes(name));
+}
+
+// Notes for both modes and a Palm Desktop with these users.
+bool LayOut(World& world, const std::string& users = "Alice\n")
+{
+    return world.Ok() && world.PutInstallerFile("install.tms", kInstallNotes) &&
+           world.PutInstallerFile("update.tms", kUpdateNotes) && world.StandardPalm(users);
+}
+
+// The install list and the files it names.
+bool LayOutPackage(World& world, const std::string& list, std::initializer_list<const char*> files)
+{
+    bool ok = world.PutInstallerFile("install.cfg", list);
+    for (const char* file : files)
+        ok = PutPackage(world, file) && ok;
+    return ok;
+}
+
+Page AcceptDisclaimer(const Process& setup)
+{
+    Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
+    if (!disclaimer.hwnd)
+        return Page();
+    ClickItem(disclaimer.hwnd, IDOK);
+    return WaitFor(setup, PageKind::Mode, 10000, disclaimer.hwnd);
+}
+
+Page StartAtMode(const World& world, Process& setup)
+{
+    return CHECK(setup.Start(world)) ? AcceptDisclaimer(setup) : Page();
+}
+
+// Chooses the mode with a click when it is Update, and accepts the page.
+Page AcceptMode(const Process& setup, const Page& mode, bool update)
+{
+    if (!mode.hwnd)
+        return Page();
+    if (update) {
+        ClickItem(mode.hwnd, IDC_UPDATE);
+        if (!CHECK(WaitUntil([&] { return IsChecked(Control(mode.hwnd, IDC_UPDATE)); }, 2000)))
+            return Page();
+    }
+    ClickItem(mode.hwnd, IDOK);
+    return WaitFor(setup, PageKind::Users, 10000, mode.hwnd);
+}
+
+Page StartAtUsers(const World& world, Process& setup, bool update = false)
+{
+    return AcceptMode(setup, StartAtMode(world, setup), update);
+}
+
+Page Confirm(const Process& setup, const Page& users, DWORD timeoutMs = 10000)
+{
+    ClickItem(users.hwnd, IDOK);
+    return WaitFor(setup, PageKind::Finish, timeoutMs, users.hwnd);
+}
+
+std::string FullPath(const World& world, const std::string& name)
+{
+    return JoinPath(world.InstallerDir(), name);
+}
+
+std::string Quoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+
+std::string InstallCall(const std::string& user, const std::string& path, int result)
+{
+    return "PltInstallFile " + user + "|" + path + " " + std::to_string(result);
+}
+
+std::vector<std::string> InstallCalls(const World& world)
+{
+    std::vector<std::string> calls;
+    for (const std::string& line : world.CallLines())
+        if (line.compare(0, 15, "PltInstallFile ") == 0)
+            calls.push_back(line);
+    return calls;
+}
+
+// The calls of the library's last load: it is loaded for queueing, called
+// once per file and released right after. The users page loaded it first.
+void CheckLastLoad(const World& world, std::vector<std::string> calls, int loads = 2)
+{
+    std::vector<std::string> lines = world.CallLines();
+    CHECK_EQ(std::count(lines.begin(), lines.end(), "attach"), loads);
+    auto attach = std::find(lines.rbegin(), lines.rend(), "attach");
+    calls.push_back("detach");
+    CHECK_EQ(std::vector<std::string>(attach.base(), lines.end()), calls);
+}
+
+std::string BaseName(const std::string& path)
+{
+    return path.substr(path.find_last_of('\\') + 1);
+}
+
+// The user's queue holds exactly these installer files, byte for byte.
+void CheckQueue(const World& world, const std::string& user, const std::vector<std::string>& files)
+{
+    std::vector<std::string> names;
+    for (const std::string& file : files)
+        names.push_back(BaseName(file));
+    std::sort(names.begin(), names.end());
+    CHECK_EQ(world.Queued(user), names);
+    for (const std::string& file : files) {
+        std::string queued;
+        CHECK(ReadBytes(JoinPath(world.QueueDir(user), BaseName(file)), &queued));
+        CHECK_EQ(queued, PackageBytes(file));
+    }
+}
+
+// No call to queue a file, and no user's queue folder anywhere.
+void CheckNothingQueued(const World& world)
+{
+    CHECK_EQ(InstallCalls(world), std::vector<std::string>());
+    for (const std::string& name : ListDir(world.PalmDir()))
+        CHECK(!DirExists(JoinPath(world.PalmDir(), name)));
+}
+
+// The rest of the line of `text` from `fragment` on, or "".
+std::wstring LineFrom(const std::wstring& text, const std::string& fragment)
+{
+    std::wstring::size_type at = text.find(Widen(fragment));
+    return at == std::wstring::npos ? std::wstring() : text.substr(at, text.find_first_of(L"\r\n", at) - at);
+}
+
+// Waits for a message box owned by `page` (any page when null), checks its
+// caption, stop icon and that it holds every fragment, dismisses it and
+// waits for the page to be the one shown again.
+MessageBoxInfo ExpectBox(const Process& setup, HWND page, const wchar_t* caption,
+                         std::initializer_list<std::string> fragments, const char* screenshot = nullptr)
+{
+    MessageBoxInfo box = WaitMessageBox(setup);
+    if (!box.hwnd)
+        return box;
+    CHECK_EQ(box.caption, std::wstring(caption));
+    CHECK(box.owner != nullptr && (!page || box.owner == page));
+    for (const std::string& fragment : fragments) {
+        if (!CHECK(box.text.find(Widen(fragment)) != std::wstring::npos))
+            Note(Show(fragment) + " is not in " + Show(box.text));
+    }
+    CHECK(ShowsSystemIcon(box.hwnd, MAKEINTRESOURCEW(32513)));   // IDI_HAND
+    if (screenshot)
+        Screenshot(box.hwnd, screenshot);
+    CHECK(PressMessageBoxOk(box.hwnd));
+    if (page)
+        CHECK(WaitUntil([&] { return CurrentDialog(setup.Pid()) == page; }, 3000));
+    return box;
+}
+
+// The file-error box names the file in quotes.
+MessageBoxInfo ExpectFileError(const Process& setup, HWND page, const std::string& path,
+                               const char* screenshot = nullptr)
+{
+    return ExpectBox(setup, page, L"File error", {Quoted(path)}, screenshot);
+}
+
+// Names the table row under the test's line when the row added failures.
+class Row {
+public:
+    explicit Row(const std::string& name) : m_name(name), m_before(FailureCount()) {}
+    ~Row()
+    {
+        if (FailureCount() > m_before)
+            Note("the failures above are from row " + Show(m_name));
+    }
+
+private:
+    std::string m_name;
+    std::size_t m_before;
+};
+
+enum class FileState { Good, Missing, Held, Folder };
+
+std::string StateName(FileState state)
+{
+    const char* const names[] = {"good", "missing", "held", "folder"};
+    return names[static_cast<int>(state)];
+}
+
+// Leaves the installer's file `name` in that state; a held one is held by
+// the returned object.
+std::unique_ptr<HeldFile> MakeFile(World& world, const std::string& name, FileState state,
+                                   const std::string& bytes)
+{
+    std::string path = FullPath(world, name);
+    CHECK(RemoveTree(path));
+    if (state == FileState::Folder)
+        CHECK(MakeDirs(path));
+    if (state == FileState::Good || state == FileState::Held)
+        CHECK(world.PutInstallerFile(name, bytes));
+    if (state != FileState::Held)
+        return nullptr;
+    std::unique_ptr<HeldFile> held(new HeldFile(path));
+    CHECK(held->Ok());
+    return held;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- mode page
+
+E2E_TEST(mode_notes_follow_the_choice)
+{
+    World world;
+    Process setup;
+    if (!CHECK(LayOut(world)))
+        return;
+    Page mode = StartAtMode(world, setup);
+    if (!mode.hwnd)
+        return;
+    HWND install = Control(mode.hwnd, IDC_INSTALL);
+    HWND update = Control(mode.hwnd, IDC_UPDATE);
+    HWND notes = Control(mode.hwnd, IDC_TEXT);
+    CHECK(IsChecked(install));
+    CHECK(!IsChecked(update));
+    CHECK_EQ(TextA(notes), std::string(kInstallNotes));
+
+    ClickControl(update);
+    CHECK(WaitUntil([&] { return TextA(notes) == kUpdateNotes; }, 3000));
+    CHECK(IsChecked(update) && !IsChecked(install));
+    ClickControl(install);
+    CHECK(WaitUntil([&] { return TextA(notes) == kInstallNotes; }, 3000));
+    CHECK(IsChecked(install) && !IsChecked(update));
+
+    // A click on the button already chosen reads its file afresh.
+    CHECK(world.PutInstallerFile("install.tms", "Revised install notes"));
+    ClickControl(install);
+    CHECK(WaitUntil([&] { return TextA(notes) == "Revised install notes"; }, 3000));
+    CHECK(world.PutInstallerFile("update.tms", "Revised update notes"));
+    ClickControl(update);
+    CHECK(WaitUntil([&] { return TextA(notes) == "Revised update notes"; }, 3000));
+    CHECK_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
+    setup.Kill();
+}
+
+// One page, install.tms rewritten before each click on Install.
+E2E_TEST(mode_notes_are_shown_as_raw_bytes)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::string shown;      // in code page 874
+        std::wstring wide;
+        int lines;
+    } rows[] = {
+        {"thai", "\xC0\xD2\xC9\xD2\xE4\xB7\xC2\r\nline 2\r\nline 3", "\xC0\xD2\xC9\xD2\xE4\xB7\xC2\r\nline 2\r\nline 3",
+         L"\u0E20\u0E32\u0E29\u0E32\u0E44\u0E17\u0E22\r\nline 2\r\nline 3", 3},
+        {"zero byte", std::string("before\0after\r\nmore", 18), "before", L"before", 1},
+        {"empty", "", "", L"", 1},
+        {"zero byte first", std::string("\0hidden", 7), "", L"", 1},
+    };
+    World world;
+    Process setup;
+    if (!CHECK(LayOut(world)))
+        return;
+    Page mode = StartAtMode(world, setup);
+    if (!mode.hwnd)
+        return;
+    HWND notes = Control(mode.hwnd, IDC_TEXT);
+    for (const auto& row : rows) {
+        Row note(row.name);
+        CHECK(world.PutInstallerFile("install.tms", row.bytes));
+        // Something else first, so that every row changes the box.
+        CHECK(world.PutInstallerFile("update.tms", "previous"));
+        ClickItem(mode.hwnd, IDC_UPDATE);
+        CHECK(WaitUntil([&] { return TextA(notes) == "previous"; }, 3000));
+        ClickItem(mode.hwnd, IDC_INSTALL);
+        CHECK(WaitUntil([&] { return TextA(notes, kThaiCodePage) == row.shown; }, 3000));
+        CHECK_EQ(TextW(notes), row.wide);
+        CHECK_EQ(LineCount(notes), row.lines);
+        if (row.lines > 1)
+            Screenshot(mode.hwnd, "thai-notes");
+    }
+    CHECK_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
+    setup.Kill();
+}
+
+// One page through every kind of unreadable notes file, for both buttons.
+E2E_TEST(mode_unreadable_notes_show_the_file_error)
+{
+    const struct {
+        int button;
+        const char* file;
+        FileState state;
+        const char* bytes;
+    } rows[] = {
+        {IDC_UPDATE, "update.tms", FileState::Missing, ""},
+        {IDC_UPDATE, "update.tms", FileState::Good, "Update notes 2"},
+        {IDC_INSTALL, "install.tms", FileState::Held, "Held notes"},
+        {IDC_INSTALL, "install.tms", FileState::Good, "Install notes 2"},
+        {IDC_UPDATE, "update.tms", FileState::Folder, ""},
+        {IDC_UPDATE, "update.tms", FileState::Held, "Held notes"},
+        {IDC_INSTALL, "install.tms", FileState::Folder, ""},
+        {IDC_UPDATE, "update.tms", FileState::Good, "Update notes 3"},
+    };
+    World world;
+    Process setup;
+    if (!CHECK(LayOut(world)))
+        return;
+    Page mode = StartAtMode(world, setup);
+    if (!mode.hwnd)
+        return;
+    HWND notes = Control(mode.hwnd, IDC_TEXT);
+    bool shot = false;
+    for (const auto& row : rows) {
+        Row note(std::string(row.file) + " " + StateName(row.state));
+        std::unique_ptr<HeldFile> held = MakeFile(world, row.file, row.state, row.bytes);
+        std::wstring before = TextW(notes);
+        ClickItem(mode.hwnd, row.button);
+        if (row.state == FileState::Good) {
+            CHECK(WaitUntil([&] { return TextA(notes) == row.bytes; }, 3000));
+            CHECK_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
+        } else {
+            ExpectFileError(setup, mode.hwnd, FullPath(world, row.file), shot ? nullptr : "notes-error");
+            shot = true;
+            // The choice is taken, the box keeps what it showed.
+            CHECK_EQ(TextW(notes), before);
+            CHECK(IsChecked(Control(mode.hwnd, row.button)));
+        }
+    }
+    // Still a working page: it leads on to the users page.
+    ClickItem(mode.hwnd, IDOK);
+    WaitFor(setup, PageKind::Users, 10000, mode.hwnd);
+    setup.Kill();
+}
+
+E2E_TEST(mode_opens_usable_after_a_notes_error)
+{
+    World world;
+    Process setup;
+    if (!CHECK(LayOut(world)) || !CHECK(RemoveTree(FullPath(world, "install.tms"))) ||
+        !CHECK(MakeDirs(FullPath(world, "install.tms"))) || !CHECK(setup.Start(world)))
+        return;
+    Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
+    if (!disclaimer.hwnd)
+        return;
+    ClickItem(disclaimer.hwnd, IDOK);
+    MessageBoxInfo box = ExpectFileError(setup, nullptr, FullPath(world, "install.tms"));
+    CHECK(Classify(box.owner) == PageKind::Mode);
+    Page mode = WaitFor(setup, PageKind::Mode, 5000);
+    if (!mode.hwnd)
+        return;
+    CHECK_EQ(TextW(Control(mode.hwnd, IDC_TEXT)), std::wstring());
+    CHECK(IsChecked(Control(mode.hwnd, IDC_INSTALL)));
+    ClickItem(mode.hwnd, IDC_UPDATE);
+    CHECK(WaitUntil([&] { return TextA(Control(mode.hwnd, IDC_TEXT)) == kUpdateNotes; }, 3000));
+    setup.Kill();
+}
+
+// ---------------------------------------------------------------- queueing
+
+E2E_TEST(queue_lists_are_queued_in_order)
+{
+    SetTestTimeout(180000);
+    const struct {
+        const char* name;
+        bool update;
+        std::string list;
+        std::vector<std::string> files;
+    } rows[] = {
+        {"install-lf", false, "c.prc\na.prc\nb.pdb\n", {"c.prc", "a.prc", "b.pdb"}},
+        {"update-crlf", true, "b.pdb\r\nc.prc\r\na.prc\r\n", {"b.pdb", "c.prc", "a.prc"}},
+        {"update-no-final-newline", true, "a.prc\nb.pdb\nc.prc", {"a.prc", "b.pdb", "c.prc"}},
+        {"install-blank-line", false, "a.prc\r\n\r\nb.pdb\r\n", {"a.prc", "b.pdb"}},
+        {"install-subfolder", false, "sub\\b.pdb\na.prc\n", {"sub\\b.pdb", "a.prc"}},
+        {"update-empty", true, "", {}},
+    };
+    for (const auto& row : rows) {
+        Row note(row.name);
+        World world(CurrentTestName() + "-" + row.name);
+        Process setup;
+        // The other mode's list names a file of its own that must stay out.
+        if (!CHECK(LayOut(world)) ||
+            !CHECK(world.PutInstallerFile(row.update ? "update.cfg" : "install.cfg", row.list)) ||
+            !CHECK(world.PutInstallerFile(row.update ? "install.cfg" : "update.cfg", "other.prc\n")) ||
+            !CHECK(PutPackage(world, "other.prc")))
+            continue;
+        for (const std::string& file : row.files)
+            CHECK(PutPackage(world, file));
+        Page users = StartAtUsers(world, setup, row.update);
+        if (!users.hwnd)
+            continue;
+        Page finish = Confirm(setup, users);
+        std::vector<std::string> calls;
+        for (const std::string& file : row.files)
+            calls.push_back(InstallCall("Alice", FullPath(world, file), 0));
+        CheckLastLoad(world, calls);
+        CheckQueue(world, "Alice", row.files);
+        if (finish.hwnd && row.files.empty())
+            Screenshot(finish.hwnd, "finish");
+    }
+}
+
+// Chosen with a click on its check box, a user whose Thai name reaches the
+// library as its code page 874 bytes.
+E2E_TEST(queue_is_for_the_user_chosen_by_click)
+{
+    const std::string thai = "\xCA\xC1\xAA\xD2\xC2";
+    World world;
+    Process setup;
+    // Bytes 0x80-0xFF sort first: the other Thai name is listed and checked first.
+    if (!CHECK(LayOut(world, "Alice\n" + thai + "\n\xA1\xC3\xD8\xA7\nBob\n")) ||
+        !CHECK(LayOutPackage(world, "a.prc\nb.pdb\n", {"a.prc", "b.pdb"})))
+        return;
+    Page users = StartAtUsers(world, setup);
+    if (!users.hwnd)
+        return;
+    RemoteListView list(Control(users.hwnd, IDC_USERLIST));
+    std::vector<std::string> rows = list.Rows();
+    int row = static_cast<int>(std::find(rows.begin(), rows.end(), thai) - rows.begin());
+    POINT box;
+    if (!CHECK(row < list.Count()) || !CHECK(!list.Checked(row)) || !CHECK(list.CheckBoxPoint(row, &box)))
+        return;
+    Click(users.hwnd, box);
+    std::vector<bool> only(rows.size(), false);
+    only[static_cast<std::size_t>(row)] = true;
+    CHECK(WaitUntil([&] { return list.CheckStates() == only; }, 2000));
+    Confirm(setup, users);
+    CheckLastLoad(world, {InstallCall(thai, FullPath(world, "a.prc"), 0),
+                          InstallCall(thai, FullPath(world, "b.pdb"), 0)});
+    CheckQueue(world, thai, {"a.prc", "b.pdb"});
+    CHECK(world.Queued("\xA1\xC3\xD8\xA7").empty() && world.Queued("Alice").empty());
+}
+
+// Cancel on the mode page or on the users page ends setup: no finish page,
+// nothing queued; from the mode page the library is never even loaded.
+E2E_TEST(queue_cancel_queues_nothing)
+{
+    for (bool onMode : {true, false}) {
+        Row note(onMode ? "mode" : "users");
+        World world(CurrentTestName() + (onMode ? "-mode" : "-users"));
+        Process setup;
+        if (!CHECK(LayOut(world)) || !CHECK(LayOutPackage(world, "a.prc\n", {"a.prc"})))
+            continue;
+        Page mode = StartAtMode(world, setup);
+        Page page = onMode ? mode : AcceptMode(setup, mode, false);
+        if (!page.hwnd)
+            continue;
+        ClickItem(page.hwnd, IDCANCEL);
+        CHECK(EndsWithoutPage(setup, 5000, page.hwnd));
+        if (onMode)
+            CHECK_EQ(world.CallLines(), std::vector<std::string>());
+        CheckNothingQueued(world);
+    }
+}
+
+E2E_TEST(queue_finish_page_ends_setup)
+{
+    for (bool escape : {true, false}) {
+        Row note(escape ? "escape" : "button");
+        World world(CurrentTestName() + (escape ? "-escape" : "-button"));
+        Process setup;
+        if (!CHECK(LayOut(world)) || !CHECK(LayOutPackage(world, "a.prc\n", {"a.prc"})))
+            continue;
+        Page users = StartAtUsers(world, setup);
+        Page finish = users.hwnd ? Confirm(setup, users) : Page();
+        if (!finish.hwnd)
+            continue;
+        if (escape)
+            PressKey(finish.hwnd, VK_ESCAPE);
+        else
+            ClickItem(finish.hwnd, IDCANCEL);
+        CHECK(EndsWithoutPage(setup, 5000, finish.hwnd));
+        CheckQueue(world, "Alice", {"a.prc"});
+    }
+}
+
+// The notes and the package come from the program's folder, whatever the
+// current directory holds and whatever follows the program's path.
+E2E_TEST(queue_takes_its_files_from_the_program_folder)
+{
+    SetTestTimeout(120000);
+    const char* rows[] = {"quoted", "quoted with arguments", "unquoted with arguments"};
+    for (const char* name : rows) {
+        Row note(name);
+        World world(CurrentTestName() + "-" + std::to_string(&name - rows));
+        Process setup;
+        std::string elsewhere = JoinPath(world.Root(), "elsewhere");
+        std::string argument = JoinPath(elsewhere, "other.cfg");
+        std::string command = name == rows[0]   ? Quoted(world.SetupPath())
+                              : name == rows[1] ? Quoted(world.SetupPath()) + " /auto " + argument
+                                                : world.SetupPath() + " " + argument;
+        if (!CHECK(LayOut(world)) || !CHECK(LayOutPackage(world, "pkg.prc\n", {"pkg.prc"})) ||
+            !CHECK(world.PutInstallerFile("install.tms", "Program folder notes")) || !CHECK(MakeDirs(elsewhere)) ||
+            !CHECK(WriteBytes(JoinPath(elsewhere, "install.tms"), "Decoy notes")) ||
+            !CHECK(WriteBytes(JoinPath(elsewhere, "install.cfg"), "decoy.prc\n")) ||
+            !CHECK(WriteBytes(JoinPath(elsewhere, "decoy.prc"), "decoy")) ||
+            !CHECK(setup.Start(world.SetupPath(), command, elsewhere)))
+            continue;
+        Page mode = AcceptDisclaimer(setup);
+        if (!mode.hwnd)
+            continue;
+        CHECK_EQ(TextA(Control(mode.hwnd, IDC_TEXT)), std::string("Program folder notes"));
+        Page users = AcceptMode(setup, mode, false);
+        if (users.hwnd)
+            Confirm(setup, users);
+        CHECK_EQ(InstallCalls(world), std::vector<std::string>{InstallCall("Alice", FullPath(world, "pkg.prc"), 0)});
+    }
+}
+
+// ---------------------------------------------------------------- refusals
+
+E2E_TEST(queue_refuses_when_palm_desktop_is_gone)
+{
+    World world;
+    Process setup;
+    if (!CHECK(LayOut(world)) || !CHECK(LayOutPackage(world, "a.prc\n", {"a.prc"})))
+        return;
+    Page mode = StartAtMode(world, setup);
+    if (!mode.hwnd || !CHECK(DeleteDesktopKey()))
+        return;
+    ClickItem(mode.hwnd, IDOK);
+    MessageBoxInfo found = ExpectBox(setup, nullptr, L"Error", {"Cannot find Palm Desktop"});
+    Page users = WaitFor(setup, PageKind::Users, 5000);
+    if (!users.hwnd)
+        return;
+    CHECK_EQ(found.owner, users.hwnd);
+    ClickItem(users.hwnd, IDOK);
+    ExpectBox(setup, users.hwnd, L"Error", {"Palm Desktop"}, "no-desktop");
+    CHECK_EQ(world.CallLines(), std::vector<std::string>());
+    CheckNothingQueued(world);
+}
+
+E2E_TEST(queue_refuses_when_there_is_no_user_to_queue_for)
+{
+    const struct {
+        const char* name;
+        const char* users;
+        int rows;
+    } rows[] = {
+        {"no users", "#count=0\n", 0},
+        {"no users file", nullptr, 0},
+        // A user the library names with an empty name: listed, checked, nameless.
+        {"nameless user", "#count=1\n#untouched=0\n", 1},
+    };
+    for (const auto& row : rows) {
+        Row note(row.name);
+        World world(CurrentTestName() + "-" + std::to_string(&row - rows));
+        Process setup;
+        if (!CHECK(LayOut(world, row.users ? row.users : "")) ||
+            !CHECK(LayOutPackage(world, "a.prc\n", {"a.prc"})))
+            continue;
+        if (!row.users)
+            CHECK(DeleteFileA(JoinPath(world.PalmDir(), "users.txt").c_str()));
+        Page users = StartAtUsers(world, setup);
+        if (!users.hwnd)
+            continue;
+        RemoteListView list(Control(users.hwnd, IDC_USERLIST));
+        CHECK_EQ(list.Count(), row.rows);
+        ClickItem(users.hwnd, IDOK);
+        ExpectBox(setup, users.hwnd, L"Error", {"HotSync user"});
+        CHECK_EQ(InstallCalls(world), std::vector<std::string>());
+        CHECK(!DirExists(JoinPath(world.PalmDir(), "Install")));
+    }
+}
+
+E2E_TEST(queue_refuses_an_unusable_library)
+{
+    for (bool gone : {false, true}) {
+        Row note(gone ? "library gone" : "no PltInstallFile");
+        World world(CurrentTestName() + (gone ? "-gone" : "-lacking"));
+        Process setup;
+        if (!CHECK(LayOut(world)) || !CHECK(LayOutPackage(world, "a.prc\n", {"a.prc"})) ||
+            (!gone && !CHECK(world.UseStandin("Instaide-no-PltInstallFile.dll"))))
+            continue;
+        Page users = StartAtUsers(world, setup);
+        if (!users.hwnd)
+            continue;
+        std::string library = JoinPath(world.PalmDir(), "Instaide.dll");
+        // The users page has read the users and let the library go.
+        if (gone && !CHECK(WaitUntil([&] { return DeleteFileA(library.c_str()) != 0; }, 3000)))
+            continue;
+        ClickItem(users.hwnd, IDOK);
+        if (gone)
+            ExpectBox(setup, users.hwnd, L"Error", {library});
+        else
+            ExpectBox(setup, users.hwnd, L"Error", {library, "PltInstallFile"}, "no-entry");
+        CHECK_EQ(InstallCalls(world), std::vector<std::string>());
+        CHECK(world.Queued("Alice").empty());
+    }
+}
+
+// Both a missing file and a folder in a file's place stop the whole list;
+// once the files are there, OK again queues them all.
+E2E_TEST(queue_refuses_a_missing_package_file_then_retries)
+{
+    for (FileState state : {FileState::Missing, FileState::Folder}) {
+        Row note(StateName(state));
+        World world(CurrentTestName() + "-" + StateName(state));
+        Process setup;
+        if (!CHECK(LayOut(world)) || !CHECK(LayOutPackage(world, "a.prc\nb.pdb\nc.prc\nd.prc\n", {"a.prc", "d.prc"})))
+            continue;
+        MakeFile(world, "b.pdb", state, "");
+        Page users = StartAtUsers(world, setup);
+        if (!users.hwnd)
+            continue;
+        ClickItem(users.hwnd, IDOK);
+        MessageBoxInfo box = ExpectBox(setup, users.hwnd, L"Error", {Quoted(FullPath(world, "b.pdb"))});
+        CHECK(box.text.find(L"c.prc") == std::wstring::npos);   // only the first one
+        CheckNothingQueued(world);
+
+        CHECK(RemoveTree(FullPath(world, "b.pdb")));
+        CHECK(PutPackage(world, "b.pdb") && PutPackage(world, "c.prc"));
+        Confirm(setup, users);
+        std::vector<std::string> files = {"a.prc", "b.pdb", "c.prc", "d.prc"}, calls;
+        for (const std::string& file : files)
+            calls.push_back(InstallCall("Alice", FullPath(world, file), 0));
+        CheckLastLoad(world, calls);
+        CheckQueue(world, "Alice", files);
+    }
+}
+
+// 200 entries of up to 199 bytes each fit; one more entry, or one more byte,
+// refuses the list without queueing anything.
+E2E_TEST(queue_refuses_lists_past_its_limits)
+{
+    SetTestTimeout(240000);
+    const struct {
+        const char* name;
+        int entries;
+        int longPath;   // then one more entry, of a full path this long
+        int refusedLine;
+    } rows[] = {
+        {"201 entries", 201, 0, 201},
+        {"200 entries", 200, 0, 0},
+        {"path of 200", 1, 200, 2},
+        {"path of 199", 1, 199, 0},
+    };
+    for (const auto& row : rows) {
+        Row note(row.name);
+        World world(CurrentTestName() + "-" + std::to_string(&row - rows));
+        Process setup;
+        if (!CHECK(LayOut(world)))
+            continue;
+        std::vector<std::string> files;
+        for (int i = 1; i <= row.entries; ++i) {
+            char name[16];
+            std::snprintf(name, sizeof name, "f%03d.prc", i);
+            files.push_back(name);
+        }
+        if (row.longPath) {
+            std::size_t head = world.InstallerDir().size() + 1;
+            files.push_back(std::string(static_cast<std::size_t>(row.longPath) - head - 4, 'n') + ".pdb");
+            CHECK_EQ(FullPath(world, files.back()).size(), static_cast<std::size_t>(row.longPath));
+        }
+        std::string list;
+        for (const std::string& file : files) {
+            list += file + "\r\n";
+            CHECK(PutPackage(world, file));
+        }
+        if (!CHECK(world.PutInstallerFile("install.cfg", list)))
+            continue;
+        Page users = StartAtUsers(world, setup);
+        if (!users.hwnd)
+            continue;
+        if (row.refusedLine) {
+            ClickItem(users.hwnd, IDOK);
+            ExpectBox(setup, users.hwnd, L"Error",
+                      {FullPath(world, "install.cfg"), "line " + std::to_string(row.refusedLine)},
+                      row.longPath ? "path-too-long" : "too-many");
+            CheckNothingQueued(world);
+            continue;
+        }
+        Confirm(setup, users, 60000);
+        std::vector<std::string> calls;
+        for (const std::string& file : files)
+            calls.push_back(InstallCall("Alice", FullPath(world, file), 0));
+        CheckLastLoad(world, calls);
+        CheckQueue(world, "Alice", files);
+    }
+}
+
+// A name past 31 bytes is queued under all of it, not under another user
+// who shares its first 31 bytes.
+E2E_TEST(queue_keeps_a_long_user_name_whole)
+{
+    const std::string shared = "Mirabo HotSync user number one";   // 30 bytes
+    for (std::size_t length : {40u, 49u}) {
+        Row note(std::to_string(length));
+        std::string shorter = shared + "X";
+        std::string name = shorter + std::string(length - shorter.size(), 'y');
+        World world(CurrentTestName() + "-" + std::to_string(length));
+        Process setup;
+        if (!CHECK(LayOut(world, shorter + "\n" + name + "\n")) ||
+            !CHECK(LayOutPackage(world, "a.prc\n", {"a.prc"})))
+            continue;
+        Page users = StartAtUsers(world, setup);
+        if (!users.hwnd)
+            continue;
+        RemoteListView list(Control(users.hwnd, IDC_USERLIST));
+        std::vector<std::string> rows = list.Rows();
+        int row = static_cast<int>(std::find(rows.begin(), rows.end(), name) - rows.begin());
+        POINT box;
+        if (!CHECK(row < list.Count()))
+            continue;
+        if (!list.Checked(row) && CHECK(list.CheckBoxPoint(row, &box))) {
+            Click(users.hwnd, box);
+            CHECK(WaitUntil([&] { return list.Checked(row); }, 2000));
+        }
+        Confirm(setup, users);
+        CheckLastLoad(world, {InstallCall(name, FullPath(world, "a.prc"), 0)});
+        CheckQueue(world, name, {"a.prc"});
+        CHECK(world.Queued(shorter).empty());
+    }
+}
+
+E2E_TEST(queue_counts_a_file_already_queued_as_queued)
+{
+    World world;
+    Process setup;
+    if (!CHECK(LayOut(world)) || !CHECK(LayOutPackage(world, "a.prc\nb.pdb\n", {"a.prc", "b.pdb"})) ||
+        !CHECK(world.PutPalmFile("Alice\\Install\\b.pdb", "queued before")))
+        return;
+    Page users = StartAtUsers(world, setup);
+    if (!users.hwnd)
+        return;
+    Confirm(setup, users);
+    CheckLastLoad(world, {InstallCall("Alice", FullPath(world, "a.prc"), 0),
+                          InstallCall("Alice", FullPath(world, "b.pdb"), -512)});
+    CHECK_EQ(world.Queued("Alice"), (std::vector<std::string>{"a.prc", "b.pdb"}));
+    CHECK_EQ(world.ReadPalmFile("Alice\\Install\\b.pdb"), std::string("queued before"));
+}
+
+// A package file another program holds open cannot be copied into the
+// queue: the library refuses it (-504) and the page says so and stays.
+E2E_TEST(queue_reports_files_the_library_refused_then_retries)
+{
+    World world;
+    Process setup;
+    if (!CHECK(LayOut(world)) ||
+        !CHECK(LayOutPackage(world, "a.prc\nb.pdb\nc.prc\n", {"a.prc", "b.pdb", "c.prc"})))
+        return;
+    Page users = StartAtUsers(world, setup);
+    if (!users.hwnd)
+        return;
+    std::string a = FullPath(world, "a.prc"), b = FullPath(world, "b.pdb"), c = FullPath(world, "c.prc");
+    {
+        HeldFile held(b);
+        ClickItem(users.hwnd, IDOK);
+        MessageBoxInfo box = ExpectBox(setup, users.hwnd, L"Error", {b}, "refused");
+        CHECK(LineFrom(box.text, b).find(L"-504") != std::wstring::npos);
+        CHECK(box.text.find(Widen(a)) == std::wstring::npos && box.text.find(Widen(c)) == std::wstring::npos);
+        CHECK_EQ(InstallCalls(world), (std::vector<std::string>{InstallCall("Alice", a, 0), InstallCall("Alice", b, -504),
+                                                                InstallCall("Alice", c, 0)}));
+    }
+    Confirm(setup, users);
+    CheckLastLoad(world, {InstallCall("Alice", a, -512), InstallCall("Alice", b, 0), InstallCall("Alice", c, -512)}, 3);
+    CheckQueue(world, "Alice", {"a.prc", "b.pdb", "c.prc"});
+}
+
+// A list that cannot be opened: the file-error box, nothing queued, and a
+// retry once it can.
+E2E_TEST(queue_unreadable_list_shows_the_file_error)
+{
+    for (FileState state : {FileState::Missing, FileState::Held, FileState::Folder}) {
+        Row note(StateName(state));
+        World world(CurrentTestName() + "-" + StateName(state));
+        Process setup;
+        if (!CHECK(LayOut(world)) || !CHECK(PutPackage(world, "a.prc")))
+            continue;
+        std::unique_ptr<HeldFile> held = MakeFile(world, "install.cfg", state, "a.prc\n");
+        Page users = StartAtUsers(world, setup);
+        if (!users.hwnd)
+            continue;
+        ClickItem(users.hwnd, IDOK);
+        ExpectFileError(setup, users.hwnd, FullPath(world, "install.cfg"),
+                        state == FileState::Held ? "list-held" : nullptr);
+        CheckNothingQueued(world);
+        held.reset();
+        MakeFile(world, "install.cfg", FileState::Good, "a.prc\n");
+        Confirm(setup, users);
+        CheckQueue(world, "Alice", {"a.prc"});
+    }
+}

@@ -1,2 +1,577 @@
-// Cases of the users page: see the helper brief.
+// Cases of the users page: where it finds Palm Desktop in the registry, what
+// it lists and in which order, what the library's limits and defects do to
+// it, and how real clicks and keys keep exactly one row checked.
 #include "tests/e2e/harness.h"
+
+#include "res/resource.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+
+using namespace e2e;
+
+namespace {
+
+const char kNotFound[] = "Cannot find Palm Desktop !!\n\nPlease install Palm Desktop Application.";
+
+typedef std::vector<std::string> Lines;
+
+// Notes, a package list and its file, so that no page on the way stops at a
+// missing file.
+bool PutInstallerFiles(World& world)
+{
+    return world.Ok() && world.PutInstallerFile("install.tms", "Install notes\r\n") &&
+           world.PutInstallerFile("install.cfg", "pkg.prc\r\n") && world.PutInstallerFile("pkg.prc", "PRC");
+}
+
+// Starts setup.exe and accepts the disclaimer and the mode page; returns the
+// mode page just left, or null.
+HWND PassToUsers(World& world, Process& setup)
+{
+    if (!CHECK(PutInstallerFiles(world)) || !CHECK(setup.Start(world)))
+        return nullptr;
+    Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
+    if (!disclaimer.hwnd || !ClickItem(disclaimer.hwnd, IDOK))
+        return nullptr;
+    Page mode = WaitFor(setup, PageKind::Mode, 10000, disclaimer.hwnd);
+    if (!mode.hwnd || !ClickItem(mode.hwnd, IDOK))
+        return nullptr;
+    return mode.hwnd;
+}
+
+// The users page of a world whose Palm Desktop is found and usable.
+HWND OpenUsers(World& world, Process& setup)
+{
+    HWND mode = PassToUsers(world, setup);
+    return mode ? WaitFor(setup, PageKind::Users, 10000, mode).hwnd : nullptr;
+}
+
+HWND UsersPage(World& world, Process& setup, const std::string& users)
+{
+    return CHECK(world.StandardPalm(users)) ? OpenUsers(world, setup) : nullptr;
+}
+
+// "1" for a checked row, "0" for an unchecked one.
+std::string Checks(RemoteListView& list)
+{
+    std::string s;
+    for (bool c : list.CheckStates())
+        s += c ? '1' : '0';
+    return s;
+}
+
+std::string RowZeroChecked(std::size_t rows)
+{
+    return rows ? "1" + std::string(rows - 1, '0') : "";
+}
+
+int VisibleButtons(HWND box)
+{
+    int n = 0;
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        n += IsWindowVisible(c) && _wcsicmp(ClassName(c).c_str(), L"Button") == 0;
+    return n;
+}
+
+// The box of a missing Palm Desktop, exactly, then the page it leaves: no
+// rows, no column, no check boxes, the library never loaded.
+void CheckNotFound(World& world, Process& setup)
+{
+    MessageBoxInfo box = WaitMessageBox(setup);
+    if (!box.hwnd)
+        return;
+    CHECK_EQ(box.text, Widen(kNotFound));
+    CHECK_EQ(box.caption, std::wstring(L"Error"));
+    CHECK_EQ(Classify(box.owner), PageKind::Users);
+    CHECK_EQ(VisibleButtons(box.hwnd), 1);
+    CHECK(ShowsSystemIcon(box.hwnd, MAKEINTRESOURCEW(32513)));
+    if (!CHECK(PressMessageBoxOk(box.hwnd)))
+        return;
+    HWND page = WaitFor(setup, PageKind::Users).hwnd;
+    if (!page)
+        return;
+    RemoteListView list(Control(page, IDC_USERLIST));
+    CHECK_EQ(list.Count(), 0);
+    CHECK(!list.Column(0, nullptr));
+    CHECK_EQ(list.ExtendedStyle() & LVS_EX_CHECKBOXES, 0u);
+    CHECK_EQ(world.CallsLog(), std::string());
+}
+
+// A page that could not list anyone is still there and still ends the
+// program when cancelled.
+void CheckLivesOn(Process& setup, HWND page)
+{
+    CHECK(setup.StillRunningAfter(300));
+    CHECK_EQ(CurrentDialog(setup.Pid()), page);
+    ClickItem(page, IDCANCEL);
+    CHECK(EndsWithoutPage(setup, 5000, page));
+}
+
+// base + "\seg\seg..." of exactly `length` characters.
+std::string NestTo(std::string path, std::size_t length)
+{
+    const std::string filler = "Palm_Desktop_folder_";
+    while (path.size() + 1 < length) {
+        std::size_t rest = length - path.size() - 1;
+        std::size_t n = rest <= 60 ? rest : 40;
+        path += '\\';
+        for (std::size_t i = 0; i < n; ++i)
+            path += filler[i % filler.size()];
+    }
+    return path;
+}
+
+// The Palm folder's name below the world's root for a Palm folder of
+// `length` characters in all.
+std::string PalmNameOfLength(const std::string& worldName, std::size_t length)
+{
+    std::string root = JoinPath(Cfg().workRoot, worldName);
+    return NestTo(JoinPath(root, "Palm"), length).substr(root.size() + 1);
+}
+
+// The name the stand-in makes for its generated user `number`, `length` bytes.
+std::string GeneratedName(unsigned number, std::size_t length)
+{
+    char head[16];
+    std::snprintf(head, sizeof head, "User%04u", number);
+    std::string name = head;
+    for (std::size_t i = name.size(); i < length; ++i)
+        name += static_cast<char>('a' + (i - 8) % 26);
+    return name;
+}
+
+std::string Repeat(const std::string& unit, std::size_t length)
+{
+    std::string s;
+    while (s.size() < length)
+        s += unit[s.size() % unit.size()];
+    return s;
+}
+
+std::string UsersFile(const Lines& names)
+{
+    std::string s;
+    for (const std::string& n : names)
+        s += n + "\n";
+    return s;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- registry lookup
+
+// What the registry says decides whether the page lists the users of the
+// Palm folder or shows its "not found" box. Each row is a fresh world.
+E2E_TEST(users_lookup_in_the_registry)
+{
+    const std::string dp = "DesktopPath";
+    const struct {
+        const char* label;
+        bool (*prepare)(const World&);
+        int index;                 // where DesktopPath (that exact name) is enumerated
+        bool found;
+        std::size_t palmLength;    // 0: the world's usual Palm folder
+    } cases[] = {
+        {"at index 0", [](const World& w) { return SetDesktopPath(w.PalmDir()) &&
+                                                   SetDesktopValueAnsi(REG_SZ, std::string("x", 2), "Zulu"); },
+         0, true, 0},
+        {"among several", [](const World& w) { return AddOtherValues(10) && SetDesktopPath(w.PalmDir()) &&
+                                                      SetDesktopValueAnsi(REG_SZ, std::string("x", 2), "Zulu"); },
+         10, true, 0},
+        {"as the 50th value", [](const World& w) { return AddOtherValues(49) && SetDesktopPath(w.PalmDir()); },
+         49, true, 0},
+        {"as the 51st value", [](const World& w) { return AddOtherValues(50) && SetDesktopPath(w.PalmDir()); },
+         50, false, 0},
+        {"named desktoppath", [](const World& w) {
+             return SetDesktopValueAnsi(REG_SZ, std::string(w.PalmDir().c_str(), w.PalmDir().size() + 1), "desktoppath"); },
+         -1, false, 0},
+        {"named DESKTOPPATH", [](const World& w) {
+             return SetDesktopValueAnsi(REG_SZ, std::string(w.PalmDir().c_str(), w.PalmDir().size() + 1), "DESKTOPPATH"); },
+         -1, false, 0},
+        {"key without the value", [](const World&) { return AddOtherValues(3); }, -1, false, 0},
+        {"no key", [](const World&) { return !DesktopKeyExists(); }, -1, false, 0},
+        // 300 bytes after the terminator: the data is longer than 256 bytes,
+        // the folder is the text up to the terminator.
+        {"data over 256 bytes", [](const World& w) {
+             return SetDesktopValueAnsi(REG_SZ, w.PalmDir() + '\0' + std::string(300, 'x') + '\0'); },
+         0, true, 0},
+        {"folder of 200 characters", [](const World& w) { return SetDesktopPath(w.PalmDir()); }, 0, true, 200},
+        // The longest folder whose library path fits the 256-byte path field.
+        {"folder of 242 characters", [](const World& w) { return SetDesktopPath(w.PalmDir()); }, 0, true, 242},
+    };
+    SetTestTimeout(static_cast<DWORD>(std::size(cases)) * 20000);
+    int row = 0;
+    for (const auto& c : cases) {
+        std::size_t failures = FailureCount();
+        std::string name = CurrentTestName() + "-" + std::to_string(row++);
+        CHECK(ResetDesktopKey());
+        World world(name, "installer", c.palmLength ? PalmNameOfLength(name, c.palmLength) : "Palm");
+        if (c.palmLength)
+            CHECK_EQ(world.PalmDir().size(), c.palmLength);
+        Process setup;
+        if (CHECK(world.UseStandin()) && CHECK(world.WriteUsers("Bob\nAlice\n")) && CHECK(c.prepare(world))) {
+            CHECK_EQ(DesktopValueIndex(dp), c.index);
+            if (c.found) {
+                HWND page = OpenUsers(world, setup);
+                if (page) {
+                    RemoteListView list(Control(page, IDC_USERLIST));
+                    CHECK_EQ(list.Rows(), (Lines{"Alice", "Bob"}));
+                    CHECK_EQ(Checks(list), std::string("10"));
+                }
+            } else if (PassToUsers(world, setup)) {
+                CheckNotFound(world, setup);
+            }
+        }
+        setup.Kill();
+        if (FailureCount() != failures)
+            Note(std::string("in case \"") + c.label + "\"");
+    }
+}
+
+// A folder over the path limit: the page names the whole folder and loads
+// no library, neither from the folder nor from any shorter part of it. The
+// parts at 114 and 242 characters are where a fixed work field would have
+// cut it; each holds a stand-in that would log its loading.
+E2E_TEST(users_desktop_folder_over_path_limit)
+{
+    std::string name = CurrentTestName();
+    std::string root = JoinPath(Cfg().workRoot, name);
+    std::string at114 = NestTo(JoinPath(root, "P"), 114);
+    std::string at242 = NestTo(at114, 242);
+    std::string folder = NestTo(at242, 300);
+    World world(name, "installer", at242.substr(root.size() + 1));
+    Process setup;
+    if (!CHECK(world.StandardPalm("Alice\n")) || !CHECK(CopyFileA(JoinPath(at242, "Instaide.dll").c_str(),
+                                                                  JoinPath(at114, "Instaide.dll").c_str(), FALSE)) ||
+        !CHECK(WriteBytes(JoinPath(at114, "users.txt"), "Alice\n")) || !CHECK(SetDesktopPath(folder)))
+        return;
+    if (!PassToUsers(world, setup))
+        return;
+    MessageBoxInfo box = WaitMessageBox(setup);
+    if (!box.hwnd)
+        return;
+    CHECK(box.text.find(Widen(folder)) != std::wstring::npos);
+    CHECK(box.text.find(L"too long") != std::wstring::npos);
+    CHECK_EQ(Classify(box.owner), PageKind::Users);
+    Screenshot(box.hwnd, "box");
+    CHECK(PressMessageBoxOk(box.hwnd));
+    HWND page = WaitFor(setup, PageKind::Users).hwnd;
+    if (!page)
+        return;
+    RemoteListView list(Control(page, IDC_USERLIST));
+    CHECK_EQ(list.Count(), 0);
+    CHECK(!FileExists(JoinPath(at242, "calls.log")));
+    CHECK(!FileExists(JoinPath(at114, "calls.log")));
+    CheckLivesOn(setup, page);
+}
+
+// ---------------------------------------------------------------- list and order
+
+// The list's look and the library's use while the page opens: loaded,
+// asked, and released before the page waits for the user.
+E2E_TEST(users_list_style_column_and_library_calls)
+{
+    World world;
+    Process setup;
+    HWND page = UsersPage(world, setup, "Carol\nalice\nBob\n");
+    if (!page)
+        return;
+    HWND hwnd = Control(page, IDC_USERLIST);
+    RemoteListView list(hwnd);
+    CHECK_EQ(list.Rows(), (Lines{"alice", "Bob", "Carol"}));
+    CHECK_EQ(Checks(list), std::string("100"));
+    CHECK_EQ(list.ExtendedStyle(), static_cast<DWORD>(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT));
+    std::string heading;
+    int width = 0, format = -1;
+    if (CHECK(list.Column(0, &heading, &width, &format))) {
+        CHECK_EQ(heading, std::string("U"));
+        CHECK_EQ(format & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
+        RECT r;
+        GetWindowRect(hwnd, &r);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+        CHECK_EQ(width, r.right - 200);
+    }
+    CHECK(!list.Column(1, nullptr));
+    CHECK_EQ(world.CallLines(), (Lines{"attach", "PltGetUserCount 3", "PltGetUser 0 0", "PltGetUser 1 0",
+                                       "PltGetUser 2 0", "detach"}));
+    Screenshot(page, "users");
+}
+
+// The rows in the order of the folded names, compared byte by byte as
+// signed values with the end of a name as 0: ASCII letters fold to small
+// ones, nothing else folds, bytes 0x80-0xFF come first, and names that fold
+// alike keep the library's order. Row 0, and only row 0, starts checked.
+E2E_TEST(users_list_order)
+{
+    const struct {
+        Lines reported, listed;
+    } cases[] = {
+        {{"Bob", "alice", "Carol"}, {"alice", "Bob", "Carol"}},
+        {{"Jon", "Anna"}, {"Anna", "Jon"}},
+        {{"Anna", "Jon"}, {"Anna", "Jon"}},
+        {{"Ann", "anna", "ANDY"}, {"ANDY", "Ann", "anna"}},
+        {{"ab", "a"}, {"a", "ab"}},
+        {{"Billy", "Ed", "Bill"}, {"Bill", "Billy", "Ed"}},
+        {{"Mary", "Mark", "Max"}, {"Mark", "Mary", "Max"}},
+        {{"Zed", "\xE0" "bc", "abc"}, {"\xE0" "bc", "abc", "Zed"}},
+        {{"ab", "ab\xE0"}, {"ab\xE0", "ab"}},
+        {{"bob", "Bob"}, {"bob", "Bob"}},
+        {{"Bob", "bob"}, {"Bob", "bob"}},
+        {{"AL", "al", "Al"}, {"AL", "al", "Al"}},
+        // '_' and '[' lie between the capitals and the small letters.
+        {{"Ab", "_a"}, {"_a", "Ab"}},
+        {{"Zed", "[x"}, {"[x", "Zed"}},
+        // Thai in code page 874: สมชาย, กมล, then an ASCII name.
+        {{"Somchai", "\xCA\xC1\xAA\xD2\xC2", "\xA1\xC1\xC5"}, {"\xA1\xC1\xC5", "\xCA\xC1\xAA\xD2\xC2", "Somchai"}},
+        {{"\xFB", "b", "\x80z", "\xA1"}, {"\x80z", "\xA1", "\xFB", "b"}},
+    };
+    SetTestTimeout(static_cast<DWORD>(std::size(cases)) * 20000);
+    int row = 0;
+    for (const auto& c : cases) {
+        std::size_t failures = FailureCount();
+        CHECK(ResetDesktopKey());
+        World world(CurrentTestName() + "-" + std::to_string(row++));
+        Process setup;
+        if (HWND page = UsersPage(world, setup, UsersFile(c.reported))) {
+            RemoteListView list(Control(page, IDC_USERLIST));
+            CHECK_EQ(list.Rows(), c.listed);
+            CHECK_EQ(Checks(list), RowZeroChecked(c.listed.size()));
+            if (c.listed[0] == "\xA1\xC1\xC5") {
+                CHECK_EQ(list.TextW(0), std::wstring(L"\u0E01\u0E21\u0E25"));
+                Screenshot(page, "thai");
+            }
+        }
+        setup.Kill();
+        if (FailureCount() != failures)
+            Note("in case " + Show(c.reported));
+    }
+}
+
+// What the page makes of odd counts and names: only what the library
+// reports, at most 100 names, a name slot read as at most 49 bytes.
+E2E_TEST(users_list_limits)
+{
+    Lines many;
+    for (unsigned i = 1; i <= 99; ++i)
+        many.push_back(GeneratedName(i, 49));
+    many.push_back("zed");
+    const struct {
+        const char* label;
+        std::string users;
+        Lines listed;
+        Lines calls;    // none: not compared
+    } cases[] = {
+        {"count 0", "Alice\nBob\n#count=0\n", {}, {"attach", "PltGetUserCount 0", "detach"}},
+        {"count -3", "Alice\n#count=-3\n", {}, {"attach", "PltGetUserCount -3", "detach"}},
+        {"one user", "Alice\n", {"Alice"}, {"attach", "PltGetUserCount 1", "PltGetUser 0 0", "detach"}},
+        // The first 100 reported, not the first 100 in order.
+        {"121 users", "zed\n#many=120,49\n", many, {}},
+        // Slot 0 filled to its end without a terminator, "Alice" right after it.
+        {"unterminated name", "Bob\nAlice\n#unterminated=0\n", {"Alice", Repeat("Bob", 49)}, {}},
+        {"untouched slot", "Alice\nBob\n#untouched=0\n", {"", "Bob"}, {}},
+    };
+    SetTestTimeout(static_cast<DWORD>(std::size(cases)) * 20000);
+    int row = 0;
+    for (const auto& c : cases) {
+        std::size_t failures = FailureCount();
+        CHECK(ResetDesktopKey());
+        World world(CurrentTestName() + "-" + std::to_string(row++));
+        Process setup;
+        if (HWND page = UsersPage(world, setup, c.users)) {
+            RemoteListView list(Control(page, IDC_USERLIST));
+            CHECK_EQ(list.Rows(), c.listed);
+            CHECK_EQ(Checks(list), RowZeroChecked(c.listed.size()));
+            if (!c.calls.empty())
+                CHECK_EQ(world.CallLines(), c.calls);
+            CHECK(setup.Running());
+        }
+        setup.Kill();
+        if (FailureCount() != failures)
+            Note(std::string("in case \"") + c.label + "\"");
+    }
+}
+
+// ---------------------------------------------------------------- library problems
+
+// A Palm Desktop without its library, or with one lacking an entry point
+// the page needs: a box names the library's full path, nothing is listed,
+// and the program goes on. The entry only confirming needs is not missed.
+E2E_TEST(users_library_problems)
+{
+    const struct {
+        const char* variant;     // copied as Instaide.dll; null: no library
+        const wchar_t* says;     // in the box; null: no box
+        Lines calls;
+    } cases[] = {
+        {nullptr, L"could not be loaded", {}},
+        {"Instaide-no-PltGetUserCount.dll", L"no entry point PltGetUserCount.", {"attach", "detach"}},
+        {"Instaide-no-PltGetUser.dll", L"no entry point PltGetUser.", {"attach", "detach"}},
+        {"Instaide-no-PltInstallFile.dll", nullptr,
+         {"attach", "PltGetUserCount 2", "PltGetUser 0 0", "PltGetUser 1 0", "detach"}},
+    };
+    SetTestTimeout(static_cast<DWORD>(std::size(cases)) * 25000);
+    int row = 0;
+    for (const auto& c : cases) {
+        std::size_t failures = FailureCount();
+        CHECK(ResetDesktopKey());
+        World world(CurrentTestName() + "-" + std::to_string(row++));
+        Process setup;
+        if ((!c.variant || CHECK(world.UseStandin(c.variant))) && CHECK(world.WriteUsers("Bob\nAlice\n")) &&
+            CHECK(SetDesktopPath(world.PalmDir())) && PassToUsers(world, setup)) {
+            if (c.says) {
+                MessageBoxInfo box = WaitMessageBox(setup);
+                if (box.hwnd) {
+                    CHECK(box.text.find(Widen(JoinPath(world.PalmDir(), "Instaide.dll"))) != std::wstring::npos);
+                    CHECK(box.text.find(c.says) != std::wstring::npos);
+                    CHECK_EQ(Classify(box.owner), PageKind::Users);
+                    Screenshot(box.hwnd, "box" + std::to_string(row));
+                    CHECK(PressMessageBoxOk(box.hwnd));
+                }
+            }
+            if (HWND page = WaitFor(setup, PageKind::Users).hwnd) {
+                RemoteListView list(Control(page, IDC_USERLIST));
+                CHECK_EQ(list.Rows(), (c.says ? Lines{} : Lines{"Alice", "Bob"}));
+                CHECK_EQ(world.CallLines(), c.calls);
+                CheckLivesOn(setup, page);
+            }
+        }
+        setup.Kill();
+        if (FailureCount() != failures)
+            Note(std::string("in case ") + (c.variant ? c.variant : "without a library"));
+    }
+}
+
+// ---------------------------------------------------------------- single choice
+
+namespace {
+
+enum class Act { Text, Box, Below, Key };
+
+struct Step {
+    Act act;
+    int arg;               // row, or virtual key
+    const char* checks;    // "010": only row 1 checked
+    int selected;          // the selected row; -1 none; -2 not compared
+};
+
+// Runs the steps with real input on a fresh users page and compares the
+// check boxes after each, then once more a moment later: a check put back
+// by the page must be back at once and stay.
+void RunSteps(const std::string& users, std::initializer_list<Step> steps)
+{
+    World world;
+    Process setup;
+    HWND page = UsersPage(world, setup, users);
+    if (!page)
+        return;
+    RemoteListView list(Control(page, IDC_USERLIST));
+    CHECK_EQ(Checks(list), RowZeroChecked(static_cast<std::size_t>(list.Count())));
+    int n = 0;
+    for (const Step& s : steps) {
+        std::string what = "step " + std::to_string(++n);
+        POINT at;
+        bool done = false;
+        switch (s.act) {
+        case Act::Text: done = CHECK(list.TextPoint(s.arg, &at)) && Click(page, at); break;
+        case Act::Box: done = CHECK(list.CheckBoxPoint(s.arg, &at)) && Click(page, at); break;
+        case Act::Below: done = CHECK(list.EmptyAreaPoint(&at)) && Click(page, at); break;
+        case Act::Key: done = PressKey(page, static_cast<WORD>(s.arg)); break;
+        }
+        if (!done) {
+            Note(what + ": input failed");
+            return;
+        }
+        bool ok = WaitUntil([&] { return Checks(list) == s.checks; }, 2000);
+        Settle(page, 200);
+        ok = CHECK_EQ(Checks(list), std::string(s.checks)) && ok;
+        if (s.selected != -2) {
+            int selected = -1;
+            for (int i = 0; i < list.Count(); ++i)
+                selected = list.Selected(i) ? i : selected;
+            ok = CHECK_EQ(selected, s.selected) && ok;
+        }
+        if (!ok)
+            Note(what + " did not end as expected");
+    }
+    Screenshot(page, "end");
+    CHECK_EQ(CurrentDialog(setup.Pid()), page);
+}
+
+const char kThree[] = "Alice\nBob\nCarol\n";
+
+}  // namespace
+
+E2E_TEST(users_click_text_makes_the_only_checked_row)
+{
+    RunSteps(kThree, {{Act::Text, 2, "001", 2}, {Act::Text, 1, "010", 1}, {Act::Text, 1, "010", 1},
+                      {Act::Text, 0, "100", 0}});
+}
+
+E2E_TEST(users_click_unchecked_box_clears_every_other)
+{
+    RunSteps(kThree, {{Act::Box, 2, "001", 2}, {Act::Box, 1, "010", 1}, {Act::Box, 0, "100", 0}});
+}
+
+// Unchecking the checked row does not stick: on a fresh page, where row 0
+// is checked but not selected, and on a row checked by clicking its text.
+E2E_TEST(users_clearing_the_checked_box_does_not_stick)
+{
+    RunSteps(kThree, {{Act::Box, 0, "100", 0}, {Act::Text, 1, "010", 1}, {Act::Box, 1, "010", 1},
+                      {Act::Box, 1, "010", 1}});
+}
+
+E2E_TEST(users_click_below_rows_changes_no_check)
+{
+    RunSteps(kThree, {{Act::Below, 0, "100", -2}, {Act::Text, 2, "001", 2}, {Act::Below, 0, "001", -2},
+                      {Act::Box, 1, "010", 1}, {Act::Below, 0, "010", -2}});
+}
+
+// The selection moved by keys takes the check with it; Space on the checked
+// selected row does not clear it.
+E2E_TEST(users_arrow_keys_move_the_check)
+{
+    RunSteps(kThree, {{Act::Text, 0, "100", 0}, {Act::Key, VK_DOWN, "010", 1}, {Act::Key, VK_DOWN, "001", 2},
+                      {Act::Key, VK_DOWN, "001", 2}, {Act::Key, VK_UP, "010", 1}, {Act::Key, VK_SPACE, "010", 1},
+                      {Act::Key, VK_HOME, "100", 0}, {Act::Key, VK_END, "001", 2}});
+}
+
+E2E_TEST(users_single_row_stays_checked)
+{
+    RunSteps("Alice\n", {{Act::Box, 0, "1", 0}, {Act::Box, 0, "1", 0}, {Act::Text, 0, "1", 0},
+                         {Act::Below, 0, "1", -2}, {Act::Key, VK_SPACE, "1", -2}});
+}
+
+// ---------------------------------------------------------------- cancel
+
+// Cancel, by its button or by Escape, ends the program at once: no finish
+// page, nothing queued, the library not loaded again.
+E2E_TEST(users_cancel_ends_setup_with_nothing_queued)
+{
+    SetTestTimeout(60000);
+    for (bool escape : {false, true}) {
+        std::size_t failures = FailureCount();
+        CHECK(ResetDesktopKey());
+        World world(CurrentTestName() + (escape ? "-escape" : "-button"));
+        Process setup;
+        HWND page = UsersPage(world, setup, "Alice\nBob\n");
+        if (page) {
+            RemoteListView list(Control(page, IDC_USERLIST));
+            POINT box;
+            if (CHECK(list.CheckBoxPoint(1, &box)) && Click(page, box))
+                CHECK(WaitUntil([&] { return Checks(list) == "01"; }, 2000));
+            if (escape)
+                PressKey(page, VK_ESCAPE);
+            else
+                ClickItem(page, IDCANCEL);
+            CHECK(EndsWithoutPage(setup, 5000, page));
+            CHECK(world.Queued("Alice").empty());
+            CHECK(world.Queued("Bob").empty());
+            CHECK_EQ(world.CallLines(), (Lines{"attach", "PltGetUserCount 2", "PltGetUser 0 0", "PltGetUser 1 0",
+                                               "detach"}));
+        }
+        setup.Kill();
+        if (FailureCount() != failures)
+            Note(escape ? "by Escape" : "by the Cancel button");
+    }
+}

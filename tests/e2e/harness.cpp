@@ -214,6 +214,12 @@ void Note(const std::string& message)
     g_notes.push_back(message);
 }
 
+std::size_t FailureCount()
+{
+    Lock lock;
+    return g_failures.size();
+}
+
 const std::string& CurrentTestName()
 {
     return g_testName;
@@ -543,6 +549,20 @@ std::string World::ReadPalmFile(const std::string& name) const
     std::string bytes;
     ReadBytes(JoinPath(m_palm, name), &bytes);
     return bytes;
+}
+
+HeldFile::HeldFile(const std::string& path)
+    : m_file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+{
+    if (m_file == INVALID_HANDLE_VALUE)
+        Fail("cannot hold " + path + " open (error " + std::to_string(GetLastError()) + ")");
+}
+
+void HeldFile::Release()
+{
+    if (m_file != INVALID_HANDLE_VALUE)
+        CloseHandle(m_file);
+    m_file = INVALID_HANDLE_VALUE;
 }
 
 // ---------------------------------------------------------------- registry
@@ -1549,6 +1569,92 @@ bool PressMessageBoxOk(HWND box)
         return false;
     }
     return true;
+}
+
+namespace {
+
+BOOL CALLBACK IconControl(HWND child, LPARAM lParam)
+{
+    if (IsWindowVisible(child) && _wcsicmp(ClassName(child).c_str(), L"Static") == 0 &&
+        (Style(child) & SS_TYPEMASK) == SS_ICON) {
+        *reinterpret_cast<HWND*>(lParam) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// 32-bit top-down pixels of a w x h DIB selected into a memory DC.
+struct Pixels {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ old = nullptr;
+    DWORD* bits = nullptr;
+    Pixels(HDC screen, int w, int h)
+    {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = w;
+        bi.bmiHeader.biHeight = -h;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        dc = CreateCompatibleDC(screen);
+        void* p = nullptr;
+        bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+        bits = static_cast<DWORD*>(p);
+        if (bitmap)
+            old = SelectObject(dc, bitmap);
+    }
+    ~Pixels()
+    {
+        if (bitmap) {
+            SelectObject(dc, old);
+            DeleteObject(bitmap);
+        }
+        DeleteDC(dc);
+    }
+    Pixels(const Pixels&) = delete;
+    Pixels& operator=(const Pixels&) = delete;
+};
+
+}  // namespace
+
+bool ShowsSystemIcon(HWND box, LPCWSTR icon)
+{
+    HWND control = nullptr;
+    if (box)
+        EnumChildWindows(box, IconControl, reinterpret_cast<LPARAM>(&control));
+    RECT r;
+    if (!control || !GetWindowRect(control, &r) || !Foreground(box))
+        return false;
+    Settle(box, 150);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    HICON drawn = LoadIconW(nullptr, icon);
+    if (w <= 0 || h <= 0 || !drawn)
+        return false;
+    HDC screen = GetDC(nullptr);
+    bool same = false;
+    {
+        Pixels shown(screen, w, h), expected(screen, w, h);
+        if (shown.bits && expected.bits &&
+            BitBlt(shown.dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT)) {
+            GdiFlush();
+            // The icon's corners are transparent: they show the background.
+            HBRUSH background = CreateSolidBrush(RGB(GetBValue(shown.bits[0]), GetGValue(shown.bits[0]),
+                                                     GetRValue(shown.bits[0])));
+            RECT all{0, 0, w, h};
+            FillRect(expected.dc, &all, background);
+            DeleteObject(background);
+            DrawIconEx(expected.dc, 0, 0, drawn, w, h, 0, nullptr, DI_NORMAL);
+            GdiFlush();
+            int differ = 0;
+            for (int i = 0; i < w * h; ++i)
+                differ += (shown.bits[i] & 0xFFFFFF) != (expected.bits[i] & 0xFFFFFF);
+            same = differ * 50 <= w * h;   // 2 % for edge smoothing
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return same;
 }
 
 // ---------------------------------------------------------------- screenshot

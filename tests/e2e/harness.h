@@ -52,6 +52,7 @@ const UINT kEnglishCodePage = 1252;
 bool Check(bool ok, const char* expr, const char* file, int line);
 void Fail(const std::string& message);          // a failure not tied to a CHECK
 void Note(const std::string& message);          // printed under the test's line
+std::size_t FailureCount();                     // failures recorded so far in this test
 const std::string& CurrentTestName();
 // The watchdog kills setup.exe and fails the test when it runs longer.
 void SetTestTimeout(DWORD ms);
@@ -163,6 +164,21 @@ public:
 private:
     std::string m_root, m_installer, m_palm;
     bool m_ok = false;
+};
+
+// A file held open with no sharing, as another program would hold it: no
+// other process can open it until Release or the end of the scope.
+class HeldFile {
+public:
+    explicit HeldFile(const std::string& path);
+    ~HeldFile() { Release(); }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    bool Ok() const { return m_file != INVALID_HANDLE_VALUE; }
+    void Release();
+
+private:
+    HANDLE m_file;
 };
 
 // ---------------------------------------------------------------- registry
@@ -337,6 +353,10 @@ MessageBoxInfo ReadMessageBox(HWND box);
 MessageBoxInfo WaitMessageBox(const Process& process, DWORD timeoutMs = 10000);
 // Clicks the box's OK (or its only button) and waits for it to go.
 bool PressMessageBoxOk(HWND box);
+// Whether the box's icon is the system icon `icon` (the stop icon is
+// MAKEINTRESOURCEW(32513), IDI_HAND): the icon control on screen is compared
+// with the icon drawn here, since another process's icon handle cannot be read.
+bool ShowsSystemIcon(HWND box, LPCWSTR icon);
 
 // ---------------------------------------------------------------- screenshot
 
