@@ -14,6 +14,7 @@ using namespace e2e;
 namespace {
 
 const char kNotFound[] = "Cannot find Palm Desktop !!\n\nPlease install Palm Desktop Application.";
+const LPCWSTR kStopIcon = MAKEINTRESOURCEW(32513);   // IDI_HAND, whatever UNICODE says
 
 typedef std::vector<std::string> Lines;
 
@@ -85,7 +86,7 @@ void CheckNotFound(World& world, Process& setup)
     CHECK_EQ(box.caption, std::wstring(L"Error"));
     CHECK_EQ(Classify(box.owner), PageKind::Users);
     CHECK_EQ(VisibleButtons(box.hwnd), 1);
-    CHECK(ShowsSystemIcon(box.hwnd, MAKEINTRESOURCEW(32513)));
+    CHECK(ShowsSystemIcon(box.hwnd, kStopIcon));
     if (!CHECK(PressMessageBoxOk(box.hwnd)))
         return;
     HWND page = WaitFor(setup, PageKind::Users).hwnd;
