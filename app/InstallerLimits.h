@@ -16,6 +16,7 @@ const int kPathSlot = 200;          // one package path, terminator included
 const int kLibraryPathSlot = 256;
 const int kCurrentFileSlot = 256;
 const int kListLineSlot = 300;      // one read of a package list line, terminator included
+const std::uint64_t kMaxNotesBytes = 1 << 20;   // a notes file larger than this is refused
 
 typedef char NameSlot[kNameSlot];
 typedef char PathSlot[kPathSlot];

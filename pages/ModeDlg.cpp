@@ -5,10 +5,6 @@
 #include "app/InstallerState.h"
 #include "framework/File.h"
 
-namespace {
-const ULONGLONG kMaxNotesBytes = 1 << 20;
-}
-
 const CommandEntry<CModeDlg> CModeDlg::kCommands[] = {
     {IDC_INSTALL, BN_CLICKED, &CModeDlg::OnInstallClicked},
     {IDC_UPDATE, BN_CLICKED, &CModeDlg::OnUpdateClicked},
