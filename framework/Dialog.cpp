@@ -21,6 +21,40 @@ void DDX_Text(CDataExchange* pDX, int id, std::string& value)
     value.assign(text.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
 }
 
+void DDX_Text(CDataExchange* pDX, int id, std::string& value, UINT codePage)
+{
+    HWND control = pDX->Control(id);
+    if (!pDX->m_bSaveAndValidate) {
+        // Up to the first zero byte, as the ANSI overload shows it.
+        int length = ::MultiByteToWideChar(codePage, 0, value.c_str(), -1, nullptr, 0);
+        if (length <= 0) {
+            // A system without the code page's table shows the bytes in its
+            // own code page, as it did before the text was tagged with one.
+            DDX_Text(pDX, id, value);
+            return;
+        }
+        std::vector<wchar_t> text(static_cast<std::size_t>(length), L'\0');
+        ::MultiByteToWideChar(codePage, 0, value.c_str(), -1, text.data(), length);
+        ::SetWindowTextW(control, text.data());
+        return;
+    }
+    int length = ::GetWindowTextLengthW(control);
+    std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1, L'\0');
+    int got = ::GetWindowTextW(control, text.data(), length + 1);
+    if (got <= 0) {
+        value.clear();
+        return;
+    }
+    int bytes = ::WideCharToMultiByte(codePage, 0, text.data(), got, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) {
+        DDX_Text(pDX, id, value);
+        return;
+    }
+    std::string converted(static_cast<std::size_t>(bytes), '\0');
+    ::WideCharToMultiByte(codePage, 0, text.data(), got, &converted[0], bytes, nullptr, nullptr);
+    value.swap(converted);
+}
+
 // The group is the radio buttons from firstId up to the next control that
 // starts a group or is not a radio button.
 void DDX_Radio(CDataExchange* pDX, int firstId, int& value)

@@ -24,6 +24,10 @@ public:
 
 // Text of a control as 8-bit text in the ANSI code page.
 void DDX_Text(CDataExchange* pDX, int id, std::string& value);
+// Text of a control as 8-bit text in codePage, whatever the system's ANSI code
+// page: the control holds it as Unicode. Characters the code page lacks come
+// back as its default character.
+void DDX_Text(CDataExchange* pDX, int id, std::string& value, UINT codePage);
 // Index of the checked button of the radio group that starts at firstId; -1 for none.
 void DDX_Radio(CDataExchange* pDX, int firstId, int& value);
 // Attaches a wrapper to a control, once.

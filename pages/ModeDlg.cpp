@@ -5,6 +5,13 @@
 #include "app/InstallerState.h"
 #include "framework/File.h"
 
+namespace {
+// The notes are the maker's own Thai text, written in the Thai code page like
+// everything it ships: they read the same whatever code page the customer's
+// Windows gives programs that are not Unicode.
+const UINT kNotesCodePage = 874;
+}
+
 const CommandEntry<CModeDlg> CModeDlg::kCommands[] = {
     {IDC_INSTALL, BN_CLICKED, &CModeDlg::OnInstallClicked},
     {IDC_UPDATE, BN_CLICKED, &CModeDlg::OnUpdateClicked},
@@ -18,7 +25,7 @@ bool CModeDlg::OnCommand(int id, UINT code)
 void CModeDlg::DoDataExchange(CDataExchange* pDX)
 {
     DDX_Control(pDX, IDC_INSTALL, installButton);
-    DDX_Text(pDX, IDC_TEXT, notesText);
+    DDX_Text(pDX, IDC_TEXT, notesText, kNotesCodePage);
     DDX_Radio(pDX, IDC_INSTALL, modeChoice);
 }
 
@@ -54,8 +61,9 @@ void CModeDlg::ApplyChoice()
     }
 }
 
-// Shows the notes file as raw bytes, up to its first zero byte. A file that
-// cannot be read leaves the box as it was, after the file-error box.
+// Keeps the notes file's bytes up to its first zero byte and shows them
+// decoded from the notes' code page. A file that cannot be read leaves the
+// box as it was, after the file-error box.
 void CModeDlg::LoadNotes(const std::string& path)
 {
     CFile file;
