@@ -6,6 +6,7 @@
 
 #include "app/BaseFolder.h"
 #include "app/InstallerState.h"
+#include "app/StartupText.h"
 #include "pages/DisclaimerDlg.h"
 #include "pages/FinishDlg.h"
 #include "pages/ModeDlg.h"
@@ -29,6 +30,51 @@ std::string CurrentDirectory()
     return std::string();
 }
 
+typedef BOOL(WINAPI* InitCommonControlsExFn)(const INITCOMMONCONTROLSEX* controls);
+
+std::string DescribeError(DWORD error)
+{
+    char text[512] = "";
+    DWORD got = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                 text, sizeof text, nullptr);
+    return SystemReason(error, std::string(text, got));
+}
+
+// No page exists when these are shown (the last one has closed, the next one
+// never opened), so the box has no owner and stands in the taskbar itself.
+void ReportStop(const std::string& text)
+{
+    ::MessageBoxA(nullptr, text.c_str(), "Error", MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
+}
+
+// The common controls come from the system folder by full path: comctl32 is
+// not one of the DLLs Windows always takes from there, so an import of it would
+// be resolved from the program's folder first. Loaded for the whole run.
+bool LoadCommonControls()
+{
+    std::string path = AfxSystemFilePath("comctl32.dll");
+    HMODULE library = path.empty() ? nullptr : AfxLoadLibraryFromFolder(path.c_str());
+    FARPROC entry = library ? ::GetProcAddress(library, "InitCommonControlsEx") : nullptr;
+    if (!entry) {
+        ReportStop(ControlsFailureText(path.empty() ? "the system folder" : path, DescribeError(::GetLastError())));
+        return false;
+    }
+    // The pages' list view needs its class registered before the first page.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    reinterpret_cast<InitCommonControlsExFn>(reinterpret_cast<void*>(entry))(&controls);
+    return true;
+}
+
+// Runs one page. A page that cannot be shown was never confirmed: the user
+// hears why and the run ends there.
+bool Confirmed(CDialog& page, const char* name, bool filesQueued = false)
+{
+    INT_PTR result = page.DoModal();
+    if (result == -1)
+        ReportStop(PageFailureText(name, DescribeError(page.CreateError()), filesQueued));
+    return result == IDOK;
+}
+
 }  // namespace
 
 std::string GetBaseFolder()
@@ -38,9 +84,8 @@ std::string GetBaseFolder()
 
 BOOL CInstallerApp::InitInstance()
 {
-    // The pages' list view needs the common controls registered first.
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    if (!LoadCommonControls())
+        return FALSE;
 
     g_state.baseFolder = GetBaseFolder();
 
@@ -49,13 +94,13 @@ BOOL CInstallerApp::InitInstance()
     CUserDlg users;
     CFinishDlg finish;
 
-    // A page that could not be created counts as confirmed.
-    if (disclaimer.DoModal() == IDCANCEL)
+    if (!Confirmed(disclaimer, "disclaimer"))
         return FALSE;
-    if (mode.DoModal() == IDCANCEL)
+    if (!Confirmed(mode, "Install or Update"))
         return FALSE;
-    if (users.DoModal() == IDCANCEL)
+    // Confirming the user page is what queues the files.
+    if (!Confirmed(users, "HotSync user"))
         return FALSE;
-    finish.DoModal();
+    Confirmed(finish, "closing", true);
     return FALSE;
 }

@@ -85,9 +85,12 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
 
 INT_PTR CDialog::DoModal()
 {
+    ::SetLastError(ERROR_SUCCESS);
     INT_PTR result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId),
                                        m_parent ? m_parent->m_hWnd : nullptr, DialogProc,
                                        reinterpret_cast<LPARAM>(this));
+    // Read before anything else can overwrite it.
+    m_createError = result == -1 ? ::GetLastError() : ERROR_SUCCESS;
     m_hWnd = nullptr;
     return result;
 }

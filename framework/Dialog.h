@@ -57,8 +57,10 @@ public:
     CDialog(const CDialog&) = delete;
     CDialog& operator=(const CDialog&) = delete;
 
-    // Runs the page; returns IDOK or IDCANCEL, or -1 when it could not be created.
+    // Runs the page; returns IDOK or IDCANCEL, or -1 when it could not be
+    // created (CreateError() then holds the system's error code).
     INT_PTR DoModal();
+    DWORD CreateError() const { return m_createError; }
 
     virtual BOOL OnInitDialog();
     virtual void DoDataExchange(CDataExchange* pDX);
@@ -103,4 +105,5 @@ private:
 
     UINT m_templateId;
     CWnd* m_parent;
+    DWORD m_createError = 0;
 };

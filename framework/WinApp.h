@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class CWinApp {
 public:
     CWinApp();
@@ -18,3 +20,17 @@ public:
 };
 
 CWinApp* AfxGetApp();
+
+// Takes the program's folder and the current directory out of the search for
+// DLLs loaded at run time, as far as the system allows. The entry point calls
+// it before anything else.
+void AfxRestrictDllSearch();
+
+// Loads a DLL named by its full path so that the DLLs it needs in turn come
+// from its own folder first, then the system folder: never from the program's
+// folder or the current directory. Null (with the last error set) on failure.
+HMODULE AfxLoadLibraryFromFolder(const char* path);
+
+// Full path of `name` ("comctl32.dll") in the system folder; empty when the
+// system folder cannot be read.
+std::string AfxSystemFilePath(const char* name);

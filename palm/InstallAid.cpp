@@ -2,6 +2,7 @@
 
 #include "app/FixedText.h"
 #include "app/InstallerState.h"
+#include "framework/WinApp.h"
 #include "framework/Wnd.h"
 
 namespace {
@@ -20,7 +21,9 @@ bool Load(const CWnd* owner)
 {
     if (g_state.libraryPath[0] == '\0')
         return false;
-    g_state.libraryHandle = ::LoadLibraryA(g_state.libraryPath);
+    // Palm Desktop's library needs DLLs of its own folder, as Palm Desktop
+    // finds them; a DLL of the same name beside the installer must not stand in.
+    g_state.libraryHandle = AfxLoadLibraryFromFolder(g_state.libraryPath);
     if (!g_state.libraryHandle) {
         ReportLibraryProblem(owner, "It could not be loaded.");
         return false;
