@@ -1,0 +1,56 @@
+// Checks a package folder (the folder setup.exe is shipped in) by the
+// installer's own rules, before a customer meets a mistake in it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "palm/PackageList.h"
+
+enum class Severity { Error, Warning };
+
+struct Finding {
+    std::string file;   // relative to the package folder
+    int line;           // 1-based line of a list or notes file; 0 for the whole file
+    Severity severity;
+    std::string text;
+};
+
+// A list entry the installer would take: a non-blank read without a zero byte.
+struct ListEntry {
+    int line;           // the line as an editor counts it
+    std::string name;
+};
+
+// The shortest folder a package can be copied to is a drive root, "C:" plus
+// the backslash the installer adds.
+const int kShortestFolder = 2;
+// Entry lengths up to this fit a path slot below the shortest folder.
+const int kLongestEntry = kPathSlot - 1 - (kShortestFolder + 1);
+
+// The longest folder path (without its trailing backslash) under which an
+// entry of `entryLength` characters still fits a path slot.
+int DeepestFolderFor(int entryLength);
+
+// The line-level rules of one list: blank lines, blanks around a name, zero
+// bytes, over-long names and the 200-entry limit. Appends its findings and
+// returns the entries the installer would use.
+std::vector<ListEntry> CheckListLines(const std::string& listName, const std::vector<ListLine>& lines,
+                                      std::vector<Finding>* findings);
+
+struct PackageReport {
+    std::vector<Finding> findings;
+    int entries = 0;          // usable entries over both lists
+    int longestEntry = -1;    // its length; -1 without entries
+    std::string longestWhere; // "install.cfg:3"
+    int deepestFolder = -1;   // DeepestFolderFor(longestEntry)
+    int errors = 0;
+    int warnings = 0;
+};
+
+// Checks the whole folder. False, with `failure` set, only when the folder
+// itself cannot be read; every problem inside it is a finding.
+bool CheckPackage(const std::string& folder, PackageReport* report, std::string* failure);
+
+// A folder path of exactly `length` characters, for the report ("C:\Mirabo...").
+std::string ExampleFolder(int length);

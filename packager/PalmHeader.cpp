@@ -1,0 +1,74 @@
+#include "packager/PalmHeader.h"
+
+namespace {
+
+const std::size_t kNameField = 32;
+const std::size_t kAttributesAt = 32;
+const std::size_t kRecordCountAt = 76;
+const unsigned kResourceFlag = 0x0001;
+const std::uint64_t kRecordEntry = 8;
+const std::uint64_t kResourceEntry = 10;
+
+unsigned BigEndian16(const unsigned char* at)
+{
+    return (static_cast<unsigned>(at[0]) << 8) | at[1];
+}
+
+char Lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+bool PalmKindOfName(const std::string& name, PalmKind* kind)
+{
+    std::size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos)
+        return false;
+    std::string ext;
+    for (std::size_t i = dot + 1; i < name.size(); ++i)
+        ext.push_back(Lower(name[i]));
+    // Applications are resource databases; data and web-clipping
+    // applications (.pqa) are record databases.
+    if (ext == "prc") {
+        *kind = PalmKind::Resource;
+        return true;
+    }
+    if (ext == "pdb" || ext == "pqa") {
+        *kind = PalmKind::Record;
+        return true;
+    }
+    return false;
+}
+
+std::vector<std::string> CheckPalmHeader(const unsigned char* head, std::size_t size, std::uint64_t fileSize,
+                                         PalmKind expected)
+{
+    std::vector<std::string> problems;
+    if (size < kPalmHeaderSize || fileSize < kPalmHeaderSize) {
+        problems.push_back("it is " + std::to_string(fileSize) + " bytes long, too short for a Palm OS database (" +
+                           std::to_string(kPalmHeaderSize) + "-byte header)");
+        return problems;
+    }
+    bool terminated = false;
+    for (std::size_t i = 0; i < kNameField && !terminated; ++i)
+        terminated = head[i] == 0;
+    if (!terminated)
+        problems.push_back("its database name is not terminated within 32 bytes");
+    else if (head[0] == 0)
+        problems.push_back("its database name is empty");
+
+    bool resource = (BigEndian16(head + kAttributesAt) & kResourceFlag) != 0;
+    if (resource && expected == PalmKind::Record)
+        problems.push_back("it is a resource database (an application), but the name says record database");
+    else if (!resource && expected == PalmKind::Resource)
+        problems.push_back("it is a record database, but a .prc should be a resource database");
+
+    std::uint64_t count = BigEndian16(head + kRecordCountAt);
+    std::uint64_t entries = kPalmHeaderSize + count * (resource ? kResourceEntry : kRecordEntry);
+    if (entries > fileSize)
+        problems.push_back("its header lists " + std::to_string(count) + (resource ? " resources" : " records") +
+                           ", more than the file's " + std::to_string(fileSize) + " bytes can hold");
+    return problems;
+}

@@ -1,0 +1,86 @@
+#include "packager/TextCheck.h"
+
+ByteOrderMark FindByteOrderMark(const std::string& bytes)
+{
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        return ByteOrderMark::Utf8;
+    if (bytes.compare(0, 2, "\xFF\xFE") == 0)
+        return ByteOrderMark::Utf16LE;
+    if (bytes.compare(0, 2, "\xFE\xFF") == 0)
+        return ByteOrderMark::Utf16BE;
+    return ByteOrderMark::None;
+}
+
+std::size_t ByteOrderMarkSize(ByteOrderMark mark)
+{
+    switch (mark) {
+    case ByteOrderMark::Utf8:
+        return 3;
+    case ByteOrderMark::Utf16LE:
+    case ByteOrderMark::Utf16BE:
+        return 2;
+    case ByteOrderMark::None:
+        break;
+    }
+    return 0;
+}
+
+const char* ByteOrderMarkName(ByteOrderMark mark)
+{
+    switch (mark) {
+    case ByteOrderMark::Utf8:
+        return "UTF-8";
+    case ByteOrderMark::Utf16LE:
+        return "UTF-16 (little-endian)";
+    case ByteOrderMark::Utf16BE:
+        return "UTF-16 (big-endian)";
+    case ByteOrderMark::None:
+        break;
+    }
+    return "";
+}
+
+bool IsUtf8WithNonAscii(const std::string& bytes)
+{
+    bool nonAscii = false;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        unsigned char lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        // Length and the range of the first continuation byte (RFC 3629 table).
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0)
+                low = 0xA0;
+            else if (lead == 0xED)
+                high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0)
+                low = 0x90;
+            else if (lead == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (bytes.size() - i < length)
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            unsigned char c = static_cast<unsigned char>(bytes[i + k]);
+            if (c < low || c > high)
+                return false;
+            low = 0x80;
+            high = 0xBF;
+        }
+        nonAscii = true;
+        i += length;
+    }
+    return nonAscii;
+}
