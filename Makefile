@@ -3,15 +3,17 @@
 # make demo   run the installer on the bundled demo
 # make bench timings under Wine against bare baselines, and the binary's size
 # make fuzz   every fuzz target for FUZZ_SECONDS (60) seconds
+# make check-package PKG=<folder>  check a package folder before it ships
 BUILD  := build
 WIN    := $(BUILD)/win32
 NATIVE := $(BUILD)/native
 JOBS   := $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
+NATIVE_CONFIG := -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++ -DCHECK_PACKAGE_DIR=$(CURDIR)/$(BUILD)/tools
 
 .PHONY: all deps win32 native test unit e2e resources static fuzz fuzz-smoke bench demo clean
 
-all: win32
+all: win32 tools
 
 deps:
 	@tools/install-deps.sh
@@ -21,8 +23,18 @@ win32: deps
 	@cmake --build $(WIN) -j $(JOBS)
 
 native: deps
-	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++ >/dev/null
+	@cmake -S . -B $(NATIVE) $(NATIVE_CONFIG) >/dev/null
 	@cmake --build $(NATIVE) -j $(JOBS)
+
+.PHONY: tools check-package
+# The package checker for Linux alone: $(BUILD)/tools/check-package.
+tools: deps
+	@cmake -S . -B $(NATIVE) $(NATIVE_CONFIG) >/dev/null
+	@cmake --build $(NATIVE) -j $(JOBS) --target check-package
+
+check-package: tools
+	@test -n "$(PKG)" || { echo "usage: make check-package PKG=<folder>" >&2; exit 2; }
+	@$(BUILD)/tools/check-package "$(PKG)"
 
 unit: native
 	@cd $(NATIVE) && ctest --output-on-failure
