@@ -18,7 +18,6 @@ $prc->{type} = 'appl';
 $prc->{creator} = 'Mrbo';
 $prc->{attributes}{resource} = 1;
 $prc->{version} = 1;
-$prc->{ctime} = $prc->{mtime} = $prc->{baktime} = 0x8A000000;   # fixed: reproducible bytes
 for ([tAIN => 1000, "Mirabo\0"], [tver => 1, "1.0\0"]) {
     my ($type, $id, $data) = @$_;
     my $res = $prc->append_Resource;
@@ -26,6 +25,12 @@ for ([tAIN => 1000, "Mirabo\0"], [tver => 1, "1.0\0"]) {
     $res->{id} = $id;
     $res->{data} = $data;
 }
+# Fixed dates, set last (adding a resource stamps the time of the run), so
+# the same script writes the same bytes. Palm::PDB takes Unix times; the
+# backup date written is 0, "never".
+$prc->{ctime} = $prc->{mtime} = 1767225600;   # 2026-01-01 00:00 UTC
+$prc->{baktime} = -2082844800;
+$prc->{uniqueIDseed} = 0x00100000;     # otherwise drawn at random
 $prc->Write($out);
 
 my $check = Palm::PDB->new;

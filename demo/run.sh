@@ -15,24 +15,18 @@ palm="$demo/Palm Desktop"
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=th_TH.UTF-8
 export WINEPREFIX="$demo/wineprefix"
 
-# Text files of the demo are CR LF text in code page 874, as a Thai packager
-# writes them.
-thai() { iconv -f UTF-8 -t CP874 "$1" | sed 's/$/\r/' > "$2"; }
-
 rm -rf "$setupdir" "$palm"
 mkdir -p "$setupdir" "$palm"
+demo/make-package.sh "$setupdir"
 cp "$win/setup.exe" "$setupdir/"
-thai demo/package/install.txt "$setupdir/install.tms"
-thai demo/package/update.txt "$setupdir/update.tms"
-cp demo/package/install.cfg demo/package/update.cfg "$setupdir/"
-txt2pdbdoc "Mirabo Guide" demo/package/guide.txt "$setupdir/MiraboGuide.pdb" >/dev/null
-perl demo/make-prc.pl "$setupdir/MiraboReader.prc"
 cp "$win/standin/Instaide.dll" "$palm/"
 iconv -f UTF-8 -t CP874 demo/package/users.txt.in > "$palm/users.txt"
 
 tools/wine-prefix.sh
 wine reg add 'HKCU\Software\U.S. Robotics\Pilot Desktop\Core' /v DesktopPath /t REG_SZ \
     /d "$(winepath -w "$palm")" /f >/dev/null 2>&1
+# The Wine session started without a display keeps none: let it end first.
+wineserver -w
 
 screens="$demo/screens"
 rm -rf "$screens"
@@ -41,22 +35,24 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "the installer is open on $DISPLAY: click through it"
     (cd "$setupdir" && wine setup.exe)
 else
-    xvfb=""
-    for n in $(seq 80 99); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        xvfb=$!
-        export DISPLAY=":$n"
-        break
-    done
-    trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; wineserver -k 2>/dev/null || true' EXIT
-    sleep 1
+    # Xvfb picks a free display itself and names it once it takes clients.
+    ready="$demo/xvfb-ready"
+    rm -f "$ready"
+    mkfifo "$ready"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
+    xvfb=$!
+    trap 'kill "$xvfb" 2>/dev/null; wineserver -k 2>/dev/null || true' EXIT
+    n=""
+    read -r n <"$ready" || true
+    rm -f "$ready"
+    [ -n "$n" ] || { echo "Xvfb did not start" >&2; exit 1; }
+    export DISPLAY=":$n"
     echo "no display: walking through the wizard on Xvfb $DISPLAY"
     wine "$win/tests/e2e/demo-walk.exe" --setup "$setupdir/setup.exe" --standin "$palm" \
         --screens "$screens" --work "$demo/work" | grep -v -e '^setup:' -e '^work:' -e '^ANSI code page'
     wineserver -w
     for bmp in "$screens"/*.bmp; do
-        [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
+        [ -e "$bmp" ] && tools/bmp2png.py "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
     done
     echo "screenshots of each page: $screens/"
 fi
