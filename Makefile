@@ -4,6 +4,8 @@
 # make bench timings under Wine against bare baselines, and the binary's size
 # make fuzz   every fuzz target for FUZZ_SECONDS (60) seconds
 # make check-package PKG=<folder>  check a package folder before it ships
+# make dist   the release folder and zip under build/dist/
+# make screenshots  the README's pictures of the four pages (docs/*.png), from the demo
 BUILD  := build
 WIN    := $(BUILD)/win32
 NATIVE := $(BUILD)/native
@@ -11,7 +13,7 @@ JOBS   := $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 NATIVE_CONFIG := -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++ -DCHECK_PACKAGE_DIR=$(CURDIR)/$(BUILD)/tools
 
-.PHONY: all deps win32 native test unit e2e resources static fuzz fuzz-smoke bench demo clean
+.PHONY: all deps win32 native test unit e2e resources static fuzz fuzz-smoke bench demo clean release dist screenshots
 
 all: win32 tools
 
@@ -57,7 +59,21 @@ bench: win32
 e2e: win32
 	@tests/e2e/run.sh $(WIN)
 
-test: unit resources static fuzz-smoke e2e
+# The release tools, the same bytes from a second build elsewhere, the release folder.
+release: win32 tools
+	@python3 -m unittest -q tests/test_bmp2png.py
+	@tests/check-reproducible.sh $(WIN)
+	@tests/check-dist.sh $(WIN) $(BUILD)/dist-check $(BUILD)/tools/check-package
+
+test: unit resources static fuzz-smoke e2e release
+
+dist: win32
+	@tools/make-dist.sh $(WIN) $(BUILD)/dist
+
+screenshots: win32
+	@env -u DISPLAY demo/run.sh $(WIN)
+	@mkdir -p docs && cp $(BUILD)/demo/screens/*.png docs/
+	@echo "docs/: $$(cd docs && ls *.png | tr '\n' ' ')"
 
 demo: win32
 	@demo/run.sh $(WIN)

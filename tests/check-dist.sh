@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Checks the release folder and zip that tools/make-dist.sh makes: made twice,
+# later, in another time zone and umask, the zips are identical and carry no
+# time of the run; SHA256SUMS matches
+# the files and names every one; the zip holds exactly the folder; the sample
+# package passes the checker clean.
+#   tests/check-dist.sh <windows build dir> <work dir> [native check-package]
+set -euo pipefail
+[ $# -ge 2 ] || { echo "usage: $0 <windows build dir> <work dir> [check-package]" >&2; exit 2; }
+repo=$(cd "$(dirname "$0")/.." && pwd)
+work=$(realpath -m "$2")
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+rm -rf "$work"
+"$repo/tools/make-dist.sh" "$1" "$work/a" >/dev/null
+(umask 077 && TZ=America/St_Johns "$repo/tools/make-dist.sh" "$1" "$work/b" >/dev/null)
+zip=$(echo "$work"/a/*.zip)
+dist=${zip%.zip}
+cmp "$zip" "$work/b/${zip##*/}" || fail "two runs give different zips"
+# Two runs a second apart can share a time stamp: look for the time of the run
+# itself in the zip's entries and in the Palm databases' headers.
+python3 - "$zip" <<'PY' || fail "the release carries the time it was made"
+import struct, sys, time, zipfile
+now = time.time()
+with zipfile.ZipFile(sys.argv[1]) as z:
+    for info in z.infolist():
+        made = time.mktime(info.date_time + (0, 0, -1))
+        assert abs(made - now) > 2 * 86400, info.filename
+        if info.filename.endswith((".pdb", ".prc")):
+            for palm in struct.unpack_from(">II", z.read(info), 36):
+                assert abs(palm - 2082844800 - now) > 2 * 86400, info.filename
+PY
+
+(cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
+listed=$(cut -c67- "$dist/SHA256SUMS" | LC_ALL=C sort)
+present=$(cd "$dist" && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort)
+[ "$listed" = "$present" ] || fail "SHA256SUMS names $listed, the folder holds $present"
+for f in setup.exe check-package.exe packaging.md sample-package/install.cfg; do
+    [ -s "$dist/$f" ] || fail "$f missing from the release folder"
+done
+
+mkdir "$work/unzipped"
+unzip -q "$zip" -d "$work/unzipped"
+diff -r "$dist" "$work/unzipped/${dist##*/}" || fail "the zip does not hold the folder"
+
+checked=""
+if [ $# -ge 3 ]; then
+    [ -x "$3" ] || fail "$3 is not built"
+    "$3" "$dist/sample-package" >"$work/check.log" || fail "check-package on the sample: $(cat "$work/check.log")"
+    grep -q ' 0 errors, 0 warnings' "$work/check.log" || fail "sample not clean: $(cat "$work/check.log")"
+    checked=", sample clean"
+fi
+echo "dist: ${zip##*/} $(stat -c %s "$zip") bytes, same bytes twice, sums and zip match$checked"
+rm -rf "$work"

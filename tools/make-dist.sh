@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Lays out the release folder and its zip from a Windows build:
+#   <out>/mirabo-setup-<version>/      setup.exe, check-package.exe, packaging.md,
+#                                      sample-package/ (the demo package), SHA256SUMS
+#   <out>/mirabo-setup-<version>.zip
+# The version is the one setup.exe's version record carries.
+#   tools/make-dist.sh <windows build dir> <out dir>
+set -euo pipefail
+[ $# -eq 2 ] || { echo "usage: $0 <windows build dir> <out dir>" >&2; exit 2; }
+repo=$(cd "$(dirname "$0")/.." && pwd)
+win=$(cd "$1" && pwd)
+out=$(realpath -m "$2")
+
+version=$(sed -n 's/^ *VALUE "FileVersion", *"\([0-9.]*\)".*/\1/p' "$repo/res/setup.rc")
+[ -n "$version" ] || { echo "no FileVersion in res/setup.rc" >&2; exit 1; }
+name=mirabo-setup-$version
+dist=$out/$name
+
+missing=0
+for f in "$win/setup.exe" "$win/check-package.exe" "$repo/docs/packaging.md"; do
+    [ -f "$f" ] || { echo "make-dist: $f is missing (not built yet?)" >&2; missing=1; }
+done
+[ "$missing" = 0 ] || exit 1
+
+rm -rf "$dist" "$dist.zip"
+mkdir -p "$dist"
+cp "$win/setup.exe" "$win/check-package.exe" "$repo/docs/packaging.md" "$dist/"
+# The sample is the package without setup.exe: a maker puts the setup.exe
+# above beside their own files, and one copy of it is one less to mix up.
+"$repo/demo/make-package.sh" "$dist/sample-package"
+(cd "$dist" && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort |
+    xargs -d '\n' sha256sum >SHA256SUMS)
+"$repo/tools/reprozip.py" "$dist" "$dist.zip"
+echo "$dist/"
+echo "$dist.zip"
