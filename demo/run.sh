@@ -35,16 +35,13 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "the installer is open on $DISPLAY: click through it"
     (cd "$setupdir" && wine setup.exe)
 else
-    # Xvfb picks a free display itself and names it once it takes clients.
-    ready="$demo/xvfb-ready"
-    rm -f "$ready"
-    mkfifo "$ready"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
+    # Xvfb picks a free display itself and names it once it takes clients;
+    # if it cannot start, the pipe closes and the read ends empty.
+    exec 3< <(exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
     xvfb=$!
     trap 'kill "$xvfb" 2>/dev/null; wineserver -k 2>/dev/null || true' EXIT
     n=""
-    read -r n <"$ready" || true
-    rm -f "$ready"
+    read -r n <&3 || true
     [ -n "$n" ] || { echo "Xvfb did not start" >&2; exit 1; }
     export DISPLAY=":$n"
     echo "no display: walking through the wizard on Xvfb $DISPLAY"
