@@ -8,7 +8,7 @@ set -euo pipefail
 seconds=${1:?usage: $0 <seconds per target> [build dir]}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(realpath -m "${2:-$root/build/fuzz}")
-targets=(fuzz_package_list fuzz_base_folder fuzz_user_order fuzz_fixed_text)
+targets=(fuzz_package_list fuzz_base_folder fuzz_user_order fuzz_fixed_text fuzz_package_check)
 
 mkdir -p "$build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug \

@@ -1,0 +1,79 @@
+// The package checker's readers on any bytes: the bytes as a package list
+// (line rules) and as the head of a Palm OS database, and the text checks.
+#include "packager/PackageCheck.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "packager/PalmHeader.h"
+#include "packager/TextCheck.h"
+
+namespace {
+
+void CheckList(const std::string& bytes)
+{
+    std::FILE* stream = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
+    FUZZ_CHECK(stream != nullptr, "fmemopen failed");
+    std::vector<ListLine> lines = ReadListLines(stream);
+    std::fclose(stream);
+
+    std::vector<Finding> findings;
+    std::vector<ListEntry> entries = CheckListLines("install.cfg", lines, &findings);
+    int lastLine = 0;
+    std::size_t tooLong = 0;
+    for (const ListEntry& e : entries) {
+        FUZZ_CHECK(!e.name.empty() && e.name.find('\0') == std::string::npos, "entry on line %d is unusable", e.line);
+        FUZZ_CHECK(e.line >= std::max(lastLine, 1), "entry lines go back: %d after %d", e.line, lastLine);
+        lastLine = e.line;
+        tooLong += e.name.size() > static_cast<std::size_t>(kLongestEntry);
+    }
+    FUZZ_CHECK(entries.size() <= lines.size(), "%zu entries from %zu reads", entries.size(), lines.size());
+    std::size_t overLimit = 0, tooLongFound = 0;
+    for (const Finding& f : findings) {
+        FUZZ_CHECK(f.line >= 1 && static_cast<std::size_t>(f.line) <= lines.size(), "finding on line %d of %zu reads",
+                   f.line, lines.size());
+        FUZZ_CHECK(f.file == "install.cfg", "finding names %s", f.file.c_str());
+        // Only the opening words tell the rule: names can appear further on.
+        overLimit += f.text.rfind("the list names more than 200 files", 0) == 0;
+        tooLongFound += f.text.rfind("this ", 0) == 0 && f.severity == Severity::Error;
+    }
+    FUZZ_CHECK(overLimit == (entries.size() > static_cast<std::size_t>(kMaxFiles) ? 1u : 0u),
+               "%zu over-limit findings for %zu entries", overLimit, entries.size());
+    FUZZ_CHECK(tooLongFound == tooLong, "%zu too-long findings for %zu too-long entries", tooLongFound, tooLong);
+}
+
+void CheckHeader(const std::string& bytes)
+{
+    std::size_t size = std::min(bytes.size(), kPalmHeaderSize);
+    for (PalmKind kind : {PalmKind::Record, PalmKind::Resource}) {
+        std::vector<std::string> problems =
+            CheckPalmHeader(reinterpret_cast<const unsigned char*>(bytes.data()), size, bytes.size(), kind);
+        if (bytes.size() < kPalmHeaderSize)
+            FUZZ_CHECK(problems.size() == 1, "%zu problems with a %zu-byte file", problems.size(), bytes.size());
+        FUZZ_CHECK(problems.size() <= 3, "%zu problems", problems.size());
+    }
+}
+
+void CheckText(const std::string& bytes)
+{
+    if (IsUtf8WithNonAscii(bytes))
+        FUZZ_CHECK(std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }),
+                   "ASCII text taken for UTF-8 with non-ASCII characters");
+    ByteOrderMark mark = FindByteOrderMark(bytes);
+    FUZZ_CHECK(ByteOrderMarkSize(mark) <= bytes.size(), "a mark longer than the text");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+    CheckList(bytes);
+    CheckHeader(bytes);
+    CheckText(bytes);
+    return 0;
+}
