@@ -35,7 +35,7 @@ PY
 listed=$(cut -c67- "$dist/SHA256SUMS" | LC_ALL=C sort)
 present=$(cd "$dist" && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort)
 [ "$listed" = "$present" ] || fail "SHA256SUMS names $listed, the folder holds $present"
-for f in setup.exe check-package.exe packaging.md sample-package/install.cfg; do
+for f in setup.exe check-package.exe packaging.md BUILDINFO sample-package/install.cfg; do
     [ -s "$dist/$f" ] || fail "$f missing from the release folder"
 done
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Lays out the release folder and its zip from a Windows build:
 #   <out>/mirabo-setup-<version>/      setup.exe, check-package.exe, packaging.md,
-#                                      sample-package/ (the demo package), SHA256SUMS
+#                                      sample-package/ (the demo package), BUILDINFO,
+#                                      SHA256SUMS
 #   <out>/mirabo-setup-<version>.zip
 # The version is the one setup.exe's version record carries.
 #   tools/make-dist.sh <windows build dir> <out dir>
@@ -28,6 +29,17 @@ cp "$win/setup.exe" "$win/check-package.exe" "$repo/docs/packaging.md" "$dist/"
 # The sample is the package without setup.exe: a maker puts the setup.exe
 # above beside their own files, and one copy of it is one less to mix up.
 "$repo/demo/make-package.sh" "$dist/sample-package"
+# What a maker needs to build the same bytes again: the sources and the
+# toolchain they were built with.
+{
+    commit=$(git -C "$repo" rev-parse HEAD 2>/dev/null || echo unknown)
+    [ -z "$(git -C "$repo" status --porcelain 2>/dev/null)" ] || commit="$commit, with local changes"
+    echo "sources: commit $commit"
+    echo "toolchain (Debian packages):"
+    dpkg-query -W -f '  ${Package} ${Version}\n' binutils-mingw-w64-i686 gcc-mingw-w64-i686-win32 \
+        g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32-runtime mingw-w64-i686-dev 2>/dev/null ||
+        echo "  unknown"
+} >"$dist/BUILDINFO"
 (cd "$dist" && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort |
     xargs -d '\n' sha256sum >SHA256SUMS)
 "$repo/tools/reprozip.py" "$dist" "$dist.zip"
