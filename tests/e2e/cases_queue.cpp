@@ -2,7 +2,7 @@
 // box shows for each notes file, which files the stand-in library is asked
 // to queue for which user, and every way queueing refuses or fails, each time
 // with nothing queued and the page left open for another try.
-#include "tests/e2e/harness.h"
+#include "tests/e2e/e2e_test.h"
 
 #include "res/resource.h"
 
@@ -56,7 +56,7 @@ Page AcceptDisclaimer(const Process& setup)
 
 Page StartAtMode(const World& world, Process& setup)
 {
-    return CHECK(setup.Start(world)) ? AcceptDisclaimer(setup) : Page();
+    return setup.Start(world) ? AcceptDisclaimer(setup) : Page();
 }
 
 // Chooses the mode with a click when it is Update, and accepts the page.
@@ -66,8 +66,10 @@ Page AcceptMode(const Process& setup, const Page& mode, bool update)
         return Page();
     if (update) {
         ClickItem(mode.hwnd, IDC_UPDATE);
-        if (!CHECK(WaitUntil([&] { return IsChecked(Control(mode.hwnd, IDC_UPDATE)); }, 2000)))
+        if (!WaitUntil([&] { return IsChecked(Control(mode.hwnd, IDC_UPDATE)); }, 2000)) {
+            ADD_FAILURE() << "a click on Update did not check it";
             return Page();
+        }
     }
     ClickItem(mode.hwnd, IDOK);
     return WaitFor(setup, PageKind::Users, 10000, mode.hwnd);
@@ -113,10 +115,10 @@ std::vector<std::string> InstallCalls(const World& world)
 void CheckLastLoad(const World& world, std::vector<std::string> calls, int loads = 2)
 {
     std::vector<std::string> lines = world.CallLines();
-    CHECK_EQ(std::count(lines.begin(), lines.end(), "attach"), loads);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "attach"), loads);
     auto attach = std::find(lines.rbegin(), lines.rend(), "attach");
     calls.push_back("detach");
-    CHECK_EQ(std::vector<std::string>(attach.base(), lines.end()), calls);
+    EXPECT_EQ(std::vector<std::string>(attach.base(), lines.end()), calls);
 }
 
 std::string BaseName(const std::string& path)
@@ -131,20 +133,20 @@ void CheckQueue(const World& world, const std::string& user, const std::vector<s
     for (const std::string& file : files)
         names.push_back(BaseName(file));
     std::sort(names.begin(), names.end());
-    CHECK_EQ(world.Queued(user), names);
+    EXPECT_EQ(world.Queued(user), names);
     for (const std::string& file : files) {
         std::string queued;
-        CHECK(ReadBytes(JoinPath(world.QueueDir(user), BaseName(file)), &queued));
-        CHECK_EQ(queued, PackageBytes(file));
+        EXPECT_TRUE(ReadBytes(JoinPath(world.QueueDir(user), BaseName(file)), &queued));
+        EXPECT_EQ(queued, PackageBytes(file));
     }
 }
 
 // No call to queue a file, and no user's queue folder anywhere.
 void CheckNothingQueued(const World& world)
 {
-    CHECK_EQ(InstallCalls(world), std::vector<std::string>());
+    EXPECT_EQ(InstallCalls(world), std::vector<std::string>());
     for (const std::string& name : ListDir(world.PalmDir()))
-        CHECK(!DirExists(JoinPath(world.PalmDir(), name)));
+        EXPECT_TRUE(!DirExists(JoinPath(world.PalmDir(), name)));
 }
 
 // The rest of the line of `text` from `fragment` on, or "".
@@ -163,18 +165,18 @@ MessageBoxInfo ExpectBox(const Process& setup, HWND page, const wchar_t* caption
     MessageBoxInfo box = WaitMessageBox(setup);
     if (!box.hwnd)
         return box;
-    CHECK_EQ(box.caption, std::wstring(caption));
-    CHECK(box.owner != nullptr && (!page || box.owner == page));
-    for (const std::string& fragment : fragments) {
-        if (!CHECK(box.text.find(Widen(fragment)) != std::wstring::npos))
-            Note(Show(fragment) + " is not in " + Show(box.text));
-    }
-    CHECK(ShowsSystemIcon(box.hwnd, MAKEINTRESOURCEW(32513)));   // IDI_HAND
+    EXPECT_EQ(box.caption, std::wstring(caption));
+    EXPECT_TRUE(box.owner != nullptr && (!page || box.owner == page));
+    for (const std::string& fragment : fragments)
+        EXPECT_NE(box.text.find(Widen(fragment)), std::wstring::npos)
+            << ::testing::PrintToString(fragment) << " is not in " << ::testing::PrintToString(box.text);
+    EXPECT_TRUE(ShowsSystemIcon(box.hwnd, MAKEINTRESOURCEW(32513)));   // IDI_HAND
     if (screenshot)
         Screenshot(box.hwnd, screenshot);
-    CHECK(PressMessageBoxOk(box.hwnd));
-    if (page)
-        CHECK(WaitUntil([&] { return CurrentDialog(setup.Pid()) == page; }, 3000));
+    EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
+    if (page) {
+        EXPECT_TRUE(WaitUntil([&] { return CurrentDialog(setup.Pid()) == page; }, 3000));
+    }
     return box;
 }
 
@@ -184,21 +186,6 @@ MessageBoxInfo ExpectFileError(const Process& setup, HWND page, const std::strin
 {
     return ExpectBox(setup, page, L"File error", {Quoted(path)}, screenshot);
 }
-
-// Names the table row under the test's line when the row added failures.
-class Row {
-public:
-    explicit Row(const std::string& name) : m_name(name), m_before(FailureCount()) {}
-    ~Row()
-    {
-        if (FailureCount() > m_before)
-            Note("the failures above are from row " + Show(m_name));
-    }
-
-private:
-    std::string m_name;
-    std::size_t m_before;
-};
 
 enum class FileState { Good, Missing, Held, Folder };
 
@@ -214,15 +201,17 @@ std::unique_ptr<HeldFile> MakeFile(World& world, const std::string& name, FileSt
                                    const std::string& bytes)
 {
     std::string path = FullPath(world, name);
-    CHECK(RemoveTree(path));
-    if (state == FileState::Folder)
-        CHECK(MakeDirs(path));
-    if (state == FileState::Good || state == FileState::Held)
-        CHECK(world.PutInstallerFile(name, bytes));
+    EXPECT_TRUE(RemoveTree(path));
+    if (state == FileState::Folder) {
+        EXPECT_TRUE(MakeDirs(path));
+    }
+    if (state == FileState::Good || state == FileState::Held) {
+        EXPECT_TRUE(world.PutInstallerFile(name, bytes));
+    }
     if (state != FileState::Held)
         return nullptr;
     std::unique_ptr<HeldFile> held(new HeldFile(path));
-    CHECK(held->Ok());
+    EXPECT_TRUE(held->Ok());
     return held;
 }
 
@@ -230,42 +219,41 @@ std::unique_ptr<HeldFile> MakeFile(World& world, const std::string& name, FileSt
 
 // ---------------------------------------------------------------- mode page
 
-E2E_TEST(mode_notes_follow_the_choice)
+TEST_F(Thai, mode_notes_follow_the_choice)
 {
     World world;
     Process setup;
-    if (!CHECK(LayOut(world)))
-        return;
+    ASSERT_TRUE(LayOut(world));
     Page mode = StartAtMode(world, setup);
     if (!mode.hwnd)
         return;
     HWND install = Control(mode.hwnd, IDC_INSTALL);
     HWND update = Control(mode.hwnd, IDC_UPDATE);
     HWND notes = Control(mode.hwnd, IDC_TEXT);
-    CHECK(IsChecked(install));
-    CHECK(!IsChecked(update));
-    CHECK_EQ(TextA(notes), std::string(kInstallNotes));
+    EXPECT_TRUE(IsChecked(install));
+    EXPECT_TRUE(!IsChecked(update));
+    EXPECT_EQ(TextA(notes), std::string(kInstallNotes));
 
     ClickControl(update);
-    CHECK(WaitUntil([&] { return TextA(notes) == kUpdateNotes; }, 3000));
-    CHECK(IsChecked(update) && !IsChecked(install));
+    EXPECT_TRUE(WaitUntil([&] { return TextA(notes) == kUpdateNotes; }, 3000));
+    EXPECT_TRUE(IsChecked(update) && !IsChecked(install));
     ClickControl(install);
-    CHECK(WaitUntil([&] { return TextA(notes) == kInstallNotes; }, 3000));
-    CHECK(IsChecked(install) && !IsChecked(update));
+    EXPECT_TRUE(WaitUntil([&] { return TextA(notes) == kInstallNotes; }, 3000));
+    EXPECT_TRUE(IsChecked(install) && !IsChecked(update));
 
     // A click on the button already chosen reads its file afresh.
-    CHECK(world.PutInstallerFile("install.tms", "Revised install notes"));
+    EXPECT_TRUE(world.PutInstallerFile("install.tms", "Revised install notes"));
     ClickControl(install);
-    CHECK(WaitUntil([&] { return TextA(notes) == "Revised install notes"; }, 3000));
-    CHECK(world.PutInstallerFile("update.tms", "Revised update notes"));
+    EXPECT_TRUE(WaitUntil([&] { return TextA(notes) == "Revised install notes"; }, 3000));
+    EXPECT_TRUE(world.PutInstallerFile("update.tms", "Revised update notes"));
     ClickControl(update);
-    CHECK(WaitUntil([&] { return TextA(notes) == "Revised update notes"; }, 3000));
-    CHECK_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
+    EXPECT_TRUE(WaitUntil([&] { return TextA(notes) == "Revised update notes"; }, 3000));
+    EXPECT_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
     setup.Kill();
 }
 
 // One page, install.tms rewritten before each click on Install.
-E2E_TEST(mode_notes_are_shown_as_raw_bytes)
+TEST_F(Thai, mode_notes_are_shown_as_raw_bytes)
 {
     const struct {
         const char* name;
@@ -282,32 +270,33 @@ E2E_TEST(mode_notes_are_shown_as_raw_bytes)
     };
     World world;
     Process setup;
-    if (!CHECK(LayOut(world)))
-        return;
+    ASSERT_TRUE(LayOut(world));
     Page mode = StartAtMode(world, setup);
     if (!mode.hwnd)
         return;
     HWND notes = Control(mode.hwnd, IDC_TEXT);
     for (const auto& row : rows) {
-        Row note(row.name);
-        CHECK(world.PutInstallerFile("install.tms", row.bytes));
-        // Something else first, so that every row changes the box.
-        CHECK(world.PutInstallerFile("update.tms", "previous"));
-        ClickItem(mode.hwnd, IDC_UPDATE);
-        CHECK(WaitUntil([&] { return TextA(notes) == "previous"; }, 3000));
-        ClickItem(mode.hwnd, IDC_INSTALL);
-        CHECK(WaitUntil([&] { return TextA(notes, kThaiCodePage) == row.shown; }, 3000));
-        CHECK_EQ(TextW(notes), row.wide);
-        CHECK_EQ(LineCount(notes), row.lines);
-        if (row.lines > 1)
-            Screenshot(mode.hwnd, "thai-notes");
+        SCOPED_TRACE(std::string("row ") + (row.name));
+        [&] {
+            EXPECT_TRUE(world.PutInstallerFile("install.tms", row.bytes));
+            // Something else first, so that every row changes the box.
+            EXPECT_TRUE(world.PutInstallerFile("update.tms", "previous"));
+            ClickItem(mode.hwnd, IDC_UPDATE);
+            EXPECT_TRUE(WaitUntil([&] { return TextA(notes) == "previous"; }, 3000));
+            ClickItem(mode.hwnd, IDC_INSTALL);
+            EXPECT_TRUE(WaitUntil([&] { return TextA(notes, kThaiCodePage) == row.shown; }, 3000));
+            EXPECT_EQ(TextW(notes), row.wide);
+            EXPECT_EQ(LineCount(notes), row.lines);
+            if (row.lines > 1)
+                Screenshot(mode.hwnd, "thai-notes");
+        }();
     }
-    CHECK_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
+    EXPECT_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
     setup.Kill();
 }
 
 // One page through every kind of unreadable notes file, for both buttons.
-E2E_TEST(mode_unreadable_notes_show_the_file_error)
+TEST_F(Thai, mode_unreadable_notes_show_the_file_error)
 {
     const struct {
         int button;
@@ -326,28 +315,29 @@ E2E_TEST(mode_unreadable_notes_show_the_file_error)
     };
     World world;
     Process setup;
-    if (!CHECK(LayOut(world)))
-        return;
+    ASSERT_TRUE(LayOut(world));
     Page mode = StartAtMode(world, setup);
     if (!mode.hwnd)
         return;
     HWND notes = Control(mode.hwnd, IDC_TEXT);
     bool shot = false;
     for (const auto& row : rows) {
-        Row note(std::string(row.file) + " " + StateName(row.state));
-        std::unique_ptr<HeldFile> held = MakeFile(world, row.file, row.state, row.bytes);
-        std::wstring before = TextW(notes);
-        ClickItem(mode.hwnd, row.button);
-        if (row.state == FileState::Good) {
-            CHECK(WaitUntil([&] { return TextA(notes) == row.bytes; }, 3000));
-            CHECK_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
-        } else {
-            ExpectFileError(setup, mode.hwnd, FullPath(world, row.file), shot ? nullptr : "notes-error");
-            shot = true;
-            // The choice is taken, the box keeps what it showed.
-            CHECK_EQ(TextW(notes), before);
-            CHECK(IsChecked(Control(mode.hwnd, row.button)));
-        }
+        SCOPED_TRACE(std::string("row ") + (std::string(row.file) + " " + StateName(row.state)));
+        [&] {
+            std::unique_ptr<HeldFile> held = MakeFile(world, row.file, row.state, row.bytes);
+            std::wstring before = TextW(notes);
+            ClickItem(mode.hwnd, row.button);
+            if (row.state == FileState::Good) {
+                EXPECT_TRUE(WaitUntil([&] { return TextA(notes) == row.bytes; }, 3000));
+                EXPECT_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
+            } else {
+                ExpectFileError(setup, mode.hwnd, FullPath(world, row.file), shot ? nullptr : "notes-error");
+                shot = true;
+                // The choice is taken, the box keeps what it showed.
+                EXPECT_EQ(TextW(notes), before);
+                EXPECT_TRUE(IsChecked(Control(mode.hwnd, row.button)));
+            }
+        }();
     }
     // Still a working page: it leads on to the users page.
     ClickItem(mode.hwnd, IDOK);
@@ -355,34 +345,34 @@ E2E_TEST(mode_unreadable_notes_show_the_file_error)
     setup.Kill();
 }
 
-E2E_TEST(mode_opens_usable_after_a_notes_error)
+TEST_F(Thai, mode_opens_usable_after_a_notes_error)
 {
     World world;
     Process setup;
-    if (!CHECK(LayOut(world)) || !CHECK(RemoveTree(FullPath(world, "install.tms"))) ||
-        !CHECK(MakeDirs(FullPath(world, "install.tms"))) || !CHECK(setup.Start(world)))
-        return;
+    ASSERT_TRUE(LayOut(world));
+    ASSERT_TRUE(RemoveTree(FullPath(world, "install.tms")));
+    ASSERT_TRUE(MakeDirs(FullPath(world, "install.tms")));
+    ASSERT_TRUE(setup.Start(world));
     Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
     if (!disclaimer.hwnd)
         return;
     ClickItem(disclaimer.hwnd, IDOK);
     MessageBoxInfo box = ExpectFileError(setup, nullptr, FullPath(world, "install.tms"));
-    CHECK(Classify(box.owner) == PageKind::Mode);
+    EXPECT_TRUE(Classify(box.owner) == PageKind::Mode);
     Page mode = WaitFor(setup, PageKind::Mode, 5000);
     if (!mode.hwnd)
         return;
-    CHECK_EQ(TextW(Control(mode.hwnd, IDC_TEXT)), std::wstring());
-    CHECK(IsChecked(Control(mode.hwnd, IDC_INSTALL)));
+    EXPECT_EQ(TextW(Control(mode.hwnd, IDC_TEXT)), std::wstring());
+    EXPECT_TRUE(IsChecked(Control(mode.hwnd, IDC_INSTALL)));
     ClickItem(mode.hwnd, IDC_UPDATE);
-    CHECK(WaitUntil([&] { return TextA(Control(mode.hwnd, IDC_TEXT)) == kUpdateNotes; }, 3000));
+    EXPECT_TRUE(WaitUntil([&] { return TextA(Control(mode.hwnd, IDC_TEXT)) == kUpdateNotes; }, 3000));
     setup.Kill();
 }
 
 // ---------------------------------------------------------------- queueing
 
-E2E_TEST(queue_lists_are_queued_in_order)
+TEST_F(Thai, queue_lists_are_queued_in_order)
 {
-    SetTestTimeout(180000);
     const struct {
         const char* name;
         bool update;
@@ -397,42 +387,42 @@ E2E_TEST(queue_lists_are_queued_in_order)
         {"update-empty", true, "", {}},
     };
     for (const auto& row : rows) {
-        Row note(row.name);
-        World world(CurrentTestName() + "-" + row.name);
-        Process setup;
-        // The other mode's list names a file of its own that must stay out.
-        if (!CHECK(LayOut(world)) ||
-            !CHECK(world.PutInstallerFile(row.update ? "update.cfg" : "install.cfg", row.list)) ||
-            !CHECK(world.PutInstallerFile(row.update ? "install.cfg" : "update.cfg", "other.prc\n")) ||
-            !CHECK(PutPackage(world, "other.prc")))
-            continue;
-        for (const std::string& file : row.files)
-            CHECK(PutPackage(world, file));
-        Page users = StartAtUsers(world, setup, row.update);
-        if (!users.hwnd)
-            continue;
-        Page finish = Confirm(setup, users);
-        std::vector<std::string> calls;
-        for (const std::string& file : row.files)
-            calls.push_back(InstallCall("Alice", FullPath(world, file), 0));
-        CheckLastLoad(world, calls);
-        CheckQueue(world, "Alice", row.files);
-        if (finish.hwnd && row.files.empty())
-            Screenshot(finish.hwnd, "finish");
+        SCOPED_TRACE(std::string("row ") + (row.name));
+        [&] {
+            World world(CurrentCaseName() + "-" + row.name);
+            Process setup;
+            // The other mode's list names a file of its own that must stay out.
+            ASSERT_TRUE(LayOut(world));
+            ASSERT_TRUE(world.PutInstallerFile(row.update ? "update.cfg" : "install.cfg", row.list));
+            ASSERT_TRUE(world.PutInstallerFile(row.update ? "install.cfg" : "update.cfg", "other.prc\n"));
+            ASSERT_TRUE(PutPackage(world, "other.prc"));
+            for (const std::string& file : row.files)
+                EXPECT_TRUE(PutPackage(world, file));
+            Page users = StartAtUsers(world, setup, row.update);
+            if (!users.hwnd)
+                return;
+            Page finish = Confirm(setup, users);
+            std::vector<std::string> calls;
+            for (const std::string& file : row.files)
+                calls.push_back(InstallCall("Alice", FullPath(world, file), 0));
+            CheckLastLoad(world, calls);
+            CheckQueue(world, "Alice", row.files);
+            if (finish.hwnd && row.files.empty())
+                Screenshot(finish.hwnd, "finish");
+        }();
     }
 }
 
 // Chosen with a click on its check box, a user whose Thai name reaches the
 // library as its code page 874 bytes.
-E2E_TEST(queue_is_for_the_user_chosen_by_click)
+TEST_F(Thai, queue_is_for_the_user_chosen_by_click)
 {
     const std::string thai = "\xCA\xC1\xAA\xD2\xC2";
     World world;
     Process setup;
     // Bytes 0x80-0xFF sort first: the other Thai name is listed and checked first.
-    if (!CHECK(LayOut(world, "Alice\n" + thai + "\n\xA1\xC3\xD8\xA7\nBob\n")) ||
-        !CHECK(LayOutPackage(world, "a.prc\nb.pdb\n", {"a.prc", "b.pdb"})))
-        return;
+    ASSERT_TRUE(LayOut(world, "Alice\n" + thai + "\n\xA1\xC3\xD8\xA7\nBob\n"));
+    ASSERT_TRUE(LayOutPackage(world, "a.prc\nb.pdb\n", {"a.prc", "b.pdb"}));
     Page users = StartAtUsers(world, setup);
     if (!users.hwnd)
         return;
@@ -440,119 +430,127 @@ E2E_TEST(queue_is_for_the_user_chosen_by_click)
     std::vector<std::string> rows = list.Rows();
     int row = static_cast<int>(std::find(rows.begin(), rows.end(), thai) - rows.begin());
     POINT box;
-    if (!CHECK(row < list.Count()) || !CHECK(!list.Checked(row)) || !CHECK(list.CheckBoxPoint(row, &box)))
-        return;
+    ASSERT_TRUE(row < list.Count());
+    ASSERT_TRUE(!list.Checked(row));
+    ASSERT_TRUE(list.CheckBoxPoint(row, &box));
     Click(users.hwnd, box);
     std::vector<bool> only(rows.size(), false);
     only[static_cast<std::size_t>(row)] = true;
-    CHECK(WaitUntil([&] { return list.CheckStates() == only; }, 2000));
+    EXPECT_TRUE(WaitUntil([&] { return list.CheckStates() == only; }, 2000));
     Confirm(setup, users);
     CheckLastLoad(world, {InstallCall(thai, FullPath(world, "a.prc"), 0),
                           InstallCall(thai, FullPath(world, "b.pdb"), 0)});
     CheckQueue(world, thai, {"a.prc", "b.pdb"});
-    CHECK(world.Queued("\xA1\xC3\xD8\xA7").empty() && world.Queued("Alice").empty());
+    EXPECT_TRUE(world.Queued("\xA1\xC3\xD8\xA7").empty() && world.Queued("Alice").empty());
 }
 
 // Cancel on the mode page or on the users page ends setup: no finish page,
 // nothing queued; from the mode page the library is never even loaded.
-E2E_TEST(queue_cancel_queues_nothing)
+TEST_F(Thai, queue_cancel_queues_nothing)
 {
     for (bool onMode : {true, false}) {
-        Row note(onMode ? "mode" : "users");
-        World world(CurrentTestName() + (onMode ? "-mode" : "-users"));
-        Process setup;
-        if (!CHECK(LayOut(world)) || !CHECK(LayOutPackage(world, "a.prc\n", {"a.prc"})))
-            continue;
-        Page mode = StartAtMode(world, setup);
-        Page page = onMode ? mode : AcceptMode(setup, mode, false);
-        if (!page.hwnd)
-            continue;
-        ClickItem(page.hwnd, IDCANCEL);
-        CHECK(EndsWithoutPage(setup, 5000, page.hwnd));
-        if (onMode)
-            CHECK_EQ(world.CallLines(), std::vector<std::string>());
-        CheckNothingQueued(world);
+        SCOPED_TRACE(std::string("row ") + (onMode ? "mode" : "users"));
+        [&] {
+            World world(CurrentCaseName() + (onMode ? "-mode" : "-users"));
+            Process setup;
+            ASSERT_TRUE(LayOut(world));
+            ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
+            Page mode = StartAtMode(world, setup);
+            Page page = onMode ? mode : AcceptMode(setup, mode, false);
+            if (!page.hwnd)
+                return;
+            ClickItem(page.hwnd, IDCANCEL);
+            EXPECT_TRUE(EndsWithoutPage(setup, 5000, page.hwnd));
+            if (onMode) {
+                EXPECT_EQ(world.CallLines(), std::vector<std::string>());
+            }
+            CheckNothingQueued(world);
+        }();
     }
 }
 
-E2E_TEST(queue_finish_page_ends_setup)
+TEST_F(Thai, queue_finish_page_ends_setup)
 {
     for (bool escape : {true, false}) {
-        Row note(escape ? "escape" : "button");
-        World world(CurrentTestName() + (escape ? "-escape" : "-button"));
-        Process setup;
-        if (!CHECK(LayOut(world)) || !CHECK(LayOutPackage(world, "a.prc\n", {"a.prc"})))
-            continue;
-        Page users = StartAtUsers(world, setup);
-        Page finish = users.hwnd ? Confirm(setup, users) : Page();
-        if (!finish.hwnd)
-            continue;
-        if (escape)
-            PressKey(finish.hwnd, VK_ESCAPE);
-        else
-            ClickItem(finish.hwnd, IDCANCEL);
-        CHECK(EndsWithoutPage(setup, 5000, finish.hwnd));
-        CheckQueue(world, "Alice", {"a.prc"});
+        SCOPED_TRACE(std::string("row ") + (escape ? "escape" : "button"));
+        [&] {
+            World world(CurrentCaseName() + (escape ? "-escape" : "-button"));
+            Process setup;
+            ASSERT_TRUE(LayOut(world));
+            ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
+            Page users = StartAtUsers(world, setup);
+            Page finish = users.hwnd ? Confirm(setup, users) : Page();
+            if (!finish.hwnd)
+                return;
+            if (escape)
+                PressKey(finish.hwnd, VK_ESCAPE);
+            else
+                ClickItem(finish.hwnd, IDCANCEL);
+            EXPECT_TRUE(EndsWithoutPage(setup, 5000, finish.hwnd));
+            CheckQueue(world, "Alice", {"a.prc"});
+        }();
     }
 }
 
 // The notes and the package come from the program's folder, whatever the
 // current directory holds and whatever follows the program's path.
-E2E_TEST(queue_takes_its_files_from_the_program_folder)
+TEST_F(Thai, queue_takes_its_files_from_the_program_folder)
 {
-    SetTestTimeout(120000);
     const char* rows[] = {"quoted", "quoted with arguments", "unquoted with arguments"};
-    for (const char* name : rows) {
-        Row note(name);
-        World world(CurrentTestName() + "-" + std::to_string(&name - rows));
-        Process setup;
-        std::string elsewhere = JoinPath(world.Root(), "elsewhere");
-        std::string argument = JoinPath(elsewhere, "other.cfg");
-        std::string command = name == rows[0]   ? Quoted(world.SetupPath())
-                              : name == rows[1] ? Quoted(world.SetupPath()) + " /auto " + argument
-                                                : world.SetupPath() + " " + argument;
-        if (!CHECK(LayOut(world)) || !CHECK(LayOutPackage(world, "pkg.prc\n", {"pkg.prc"})) ||
-            !CHECK(world.PutInstallerFile("install.tms", "Program folder notes")) || !CHECK(MakeDirs(elsewhere)) ||
-            !CHECK(WriteBytes(JoinPath(elsewhere, "install.tms"), "Decoy notes")) ||
-            !CHECK(WriteBytes(JoinPath(elsewhere, "install.cfg"), "decoy.prc\n")) ||
-            !CHECK(WriteBytes(JoinPath(elsewhere, "decoy.prc"), "decoy")) ||
-            !CHECK(setup.Start(world.SetupPath(), command, elsewhere)))
-            continue;
-        Page mode = AcceptDisclaimer(setup);
-        if (!mode.hwnd)
-            continue;
-        CHECK_EQ(TextA(Control(mode.hwnd, IDC_TEXT)), std::string("Program folder notes"));
-        Page users = AcceptMode(setup, mode, false);
-        if (users.hwnd)
-            Confirm(setup, users);
-        CHECK_EQ(InstallCalls(world), std::vector<std::string>{InstallCall("Alice", FullPath(world, "pkg.prc"), 0)});
+    for (const char* const& name : rows) {
+        SCOPED_TRACE(std::string("row ") + (name));
+        [&] {
+            World world(CurrentCaseName() + "-" + std::to_string(&name - rows));
+            Process setup;
+            std::string elsewhere = JoinPath(world.Root(), "elsewhere");
+            std::string argument = JoinPath(elsewhere, "other.cfg");
+            std::string command = name == rows[0]   ? Quoted(world.SetupPath())
+                                  : name == rows[1] ? Quoted(world.SetupPath()) + " /auto " + argument
+                                                    : world.SetupPath() + " " + argument;
+            ASSERT_TRUE(LayOut(world));
+            ASSERT_TRUE(LayOutPackage(world, "pkg.prc\n", {"pkg.prc"}));
+            ASSERT_TRUE(world.PutInstallerFile("install.tms", "Program folder notes"));
+            ASSERT_TRUE(MakeDirs(elsewhere));
+            ASSERT_TRUE(WriteBytes(JoinPath(elsewhere, "install.tms"), "Decoy notes"));
+            ASSERT_TRUE(WriteBytes(JoinPath(elsewhere, "install.cfg"), "decoy.prc\n"));
+            ASSERT_TRUE(WriteBytes(JoinPath(elsewhere, "decoy.prc"), "decoy"));
+            ASSERT_TRUE(setup.Start(world.SetupPath(), command, elsewhere));
+            Page mode = AcceptDisclaimer(setup);
+            if (!mode.hwnd)
+                return;
+            EXPECT_EQ(TextA(Control(mode.hwnd, IDC_TEXT)), std::string("Program folder notes"));
+            Page users = AcceptMode(setup, mode, false);
+            if (users.hwnd)
+                Confirm(setup, users);
+            EXPECT_EQ(InstallCalls(world), std::vector<std::string>{InstallCall("Alice", FullPath(world, "pkg.prc"), 0)});
+        }();
     }
 }
 
 // ---------------------------------------------------------------- refusals
 
-E2E_TEST(queue_refuses_when_palm_desktop_is_gone)
+TEST_F(Thai, queue_refuses_when_palm_desktop_is_gone)
 {
     World world;
     Process setup;
-    if (!CHECK(LayOut(world)) || !CHECK(LayOutPackage(world, "a.prc\n", {"a.prc"})))
-        return;
+    ASSERT_TRUE(LayOut(world));
+    ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
     Page mode = StartAtMode(world, setup);
-    if (!mode.hwnd || !CHECK(DeleteDesktopKey()))
-        return;
+    ASSERT_TRUE(mode.hwnd);
+    ASSERT_TRUE(DeleteDesktopKey());
     ClickItem(mode.hwnd, IDOK);
     MessageBoxInfo found = ExpectBox(setup, nullptr, L"Error", {"Cannot find Palm Desktop"});
     Page users = WaitFor(setup, PageKind::Users, 5000);
     if (!users.hwnd)
         return;
-    CHECK_EQ(found.owner, users.hwnd);
+    EXPECT_EQ(found.owner, users.hwnd);
     ClickItem(users.hwnd, IDOK);
     ExpectBox(setup, users.hwnd, L"Error", {"Palm Desktop"}, "no-desktop");
-    CHECK_EQ(world.CallLines(), std::vector<std::string>());
+    EXPECT_EQ(world.CallLines(), std::vector<std::string>());
     CheckNothingQueued(world);
 }
 
-E2E_TEST(queue_refuses_when_there_is_no_user_to_queue_for)
+TEST_F(Thai, queue_refuses_when_there_is_no_user_to_queue_for)
 {
     const struct {
         const char* name;
@@ -565,87 +563,95 @@ E2E_TEST(queue_refuses_when_there_is_no_user_to_queue_for)
         {"nameless user", "#count=1\n#untouched=0\n", 1},
     };
     for (const auto& row : rows) {
-        Row note(row.name);
-        World world(CurrentTestName() + "-" + std::to_string(&row - rows));
-        Process setup;
-        if (!CHECK(LayOut(world, row.users ? row.users : "")) ||
-            !CHECK(LayOutPackage(world, "a.prc\n", {"a.prc"})))
-            continue;
-        if (!row.users)
-            CHECK(DeleteFileA(JoinPath(world.PalmDir(), "users.txt").c_str()));
-        Page users = StartAtUsers(world, setup);
-        if (!users.hwnd)
-            continue;
-        RemoteListView list(Control(users.hwnd, IDC_USERLIST));
-        CHECK_EQ(list.Count(), row.rows);
-        ClickItem(users.hwnd, IDOK);
-        ExpectBox(setup, users.hwnd, L"Error", {"HotSync user"});
-        CHECK_EQ(InstallCalls(world), std::vector<std::string>());
-        CHECK(!DirExists(JoinPath(world.PalmDir(), "Install")));
+        SCOPED_TRACE(std::string("row ") + (row.name));
+        [&] {
+            World world(CurrentCaseName() + "-" + std::to_string(&row - rows));
+            Process setup;
+            ASSERT_TRUE(LayOut(world, row.users ? row.users : ""));
+            ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
+            if (!row.users) {
+                EXPECT_TRUE(DeleteFileA(JoinPath(world.PalmDir(), "users.txt").c_str()));
+            }
+            Page users = StartAtUsers(world, setup);
+            if (!users.hwnd)
+                return;
+            RemoteListView list(Control(users.hwnd, IDC_USERLIST));
+            EXPECT_EQ(list.Count(), row.rows);
+            ClickItem(users.hwnd, IDOK);
+            ExpectBox(setup, users.hwnd, L"Error", {"HotSync user"});
+            EXPECT_EQ(InstallCalls(world), std::vector<std::string>());
+            EXPECT_TRUE(!DirExists(JoinPath(world.PalmDir(), "Install")));
+        }();
     }
 }
 
-E2E_TEST(queue_refuses_an_unusable_library)
+TEST_F(Thai, queue_refuses_an_unusable_library)
 {
     for (bool gone : {false, true}) {
-        Row note(gone ? "library gone" : "no PltInstallFile");
-        World world(CurrentTestName() + (gone ? "-gone" : "-lacking"));
-        Process setup;
-        if (!CHECK(LayOut(world)) || !CHECK(LayOutPackage(world, "a.prc\n", {"a.prc"})) ||
-            (!gone && !CHECK(world.UseStandin("Instaide-no-PltInstallFile.dll"))))
-            continue;
-        Page users = StartAtUsers(world, setup);
-        if (!users.hwnd)
-            continue;
-        std::string library = JoinPath(world.PalmDir(), "Instaide.dll");
-        // The users page has read the users and let the library go.
-        if (gone && !CHECK(WaitUntil([&] { return DeleteFileA(library.c_str()) != 0; }, 3000)))
-            continue;
-        ClickItem(users.hwnd, IDOK);
-        if (gone)
-            ExpectBox(setup, users.hwnd, L"Error", {library});
-        else
-            ExpectBox(setup, users.hwnd, L"Error", {library, "PltInstallFile"}, "no-entry");
-        CHECK_EQ(InstallCalls(world), std::vector<std::string>());
-        CHECK(world.Queued("Alice").empty());
+        SCOPED_TRACE(std::string("row ") + (gone ? "library gone" : "no PltInstallFile"));
+        [&] {
+            World world(CurrentCaseName() + (gone ? "-gone" : "-lacking"));
+            Process setup;
+            ASSERT_TRUE(LayOut(world));
+            ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
+            if (!gone) {
+                ASSERT_TRUE(world.UseStandin("Instaide-no-PltInstallFile.dll"));
+            }
+            Page users = StartAtUsers(world, setup);
+            if (!users.hwnd)
+                return;
+            std::string library = JoinPath(world.PalmDir(), "Instaide.dll");
+            // The users page has read the users and let the library go.
+            if (gone) {
+                ASSERT_TRUE(WaitUntil([&] { return DeleteFileA(library.c_str()) != 0; }, 3000));
+            }
+            ClickItem(users.hwnd, IDOK);
+            if (gone)
+                ExpectBox(setup, users.hwnd, L"Error", {library});
+            else
+                ExpectBox(setup, users.hwnd, L"Error", {library, "PltInstallFile"}, "no-entry");
+            EXPECT_EQ(InstallCalls(world), std::vector<std::string>());
+            EXPECT_TRUE(world.Queued("Alice").empty());
+        }();
     }
 }
 
 // Both a missing file and a folder in a file's place stop the whole list;
 // once the files are there, OK again queues them all.
-E2E_TEST(queue_refuses_a_missing_package_file_then_retries)
+TEST_F(Thai, queue_refuses_a_missing_package_file_then_retries)
 {
     for (FileState state : {FileState::Missing, FileState::Folder}) {
-        Row note(StateName(state));
-        World world(CurrentTestName() + "-" + StateName(state));
-        Process setup;
-        if (!CHECK(LayOut(world)) || !CHECK(LayOutPackage(world, "a.prc\nb.pdb\nc.prc\nd.prc\n", {"a.prc", "d.prc"})))
-            continue;
-        MakeFile(world, "b.pdb", state, "");
-        Page users = StartAtUsers(world, setup);
-        if (!users.hwnd)
-            continue;
-        ClickItem(users.hwnd, IDOK);
-        MessageBoxInfo box = ExpectBox(setup, users.hwnd, L"Error", {Quoted(FullPath(world, "b.pdb"))});
-        CHECK(box.text.find(L"c.prc") == std::wstring::npos);   // only the first one
-        CheckNothingQueued(world);
+        SCOPED_TRACE(std::string("row ") + (StateName(state)));
+        [&] {
+            World world(CurrentCaseName() + "-" + StateName(state));
+            Process setup;
+            ASSERT_TRUE(LayOut(world));
+            ASSERT_TRUE(LayOutPackage(world, "a.prc\nb.pdb\nc.prc\nd.prc\n", {"a.prc", "d.prc"}));
+            MakeFile(world, "b.pdb", state, "");
+            Page users = StartAtUsers(world, setup);
+            if (!users.hwnd)
+                return;
+            ClickItem(users.hwnd, IDOK);
+            MessageBoxInfo box = ExpectBox(setup, users.hwnd, L"Error", {Quoted(FullPath(world, "b.pdb"))});
+            EXPECT_TRUE(box.text.find(L"c.prc") == std::wstring::npos);   // only the first one
+            CheckNothingQueued(world);
 
-        CHECK(RemoveTree(FullPath(world, "b.pdb")));
-        CHECK(PutPackage(world, "b.pdb") && PutPackage(world, "c.prc"));
-        Confirm(setup, users);
-        std::vector<std::string> files = {"a.prc", "b.pdb", "c.prc", "d.prc"}, calls;
-        for (const std::string& file : files)
-            calls.push_back(InstallCall("Alice", FullPath(world, file), 0));
-        CheckLastLoad(world, calls);
-        CheckQueue(world, "Alice", files);
+            EXPECT_TRUE(RemoveTree(FullPath(world, "b.pdb")));
+            EXPECT_TRUE(PutPackage(world, "b.pdb") && PutPackage(world, "c.prc"));
+            Confirm(setup, users);
+            std::vector<std::string> files = {"a.prc", "b.pdb", "c.prc", "d.prc"}, calls;
+            for (const std::string& file : files)
+                calls.push_back(InstallCall("Alice", FullPath(world, file), 0));
+            CheckLastLoad(world, calls);
+            CheckQueue(world, "Alice", files);
+        }();
     }
 }
 
 // 200 entries of up to 199 bytes each fit; one more entry, or one more byte,
 // refuses the list without queueing anything.
-E2E_TEST(queue_refuses_lists_past_its_limits)
+TEST_F(Thai, queue_refuses_lists_past_its_limits)
 {
-    SetTestTimeout(240000);
     const struct {
         const char* name;
         int entries;
@@ -658,109 +664,109 @@ E2E_TEST(queue_refuses_lists_past_its_limits)
         {"path of 199", 1, 199, 0},
     };
     for (const auto& row : rows) {
-        Row note(row.name);
-        World world(CurrentTestName() + "-" + std::to_string(&row - rows));
-        Process setup;
-        if (!CHECK(LayOut(world)))
-            continue;
-        std::vector<std::string> files;
-        for (int i = 1; i <= row.entries; ++i) {
-            char name[16];
-            std::snprintf(name, sizeof name, "f%03d.prc", i);
-            files.push_back(name);
-        }
-        if (row.longPath) {
-            std::size_t head = world.InstallerDir().size() + 1;
-            files.push_back(std::string(static_cast<std::size_t>(row.longPath) - head - 4, 'n') + ".pdb");
-            CHECK_EQ(FullPath(world, files.back()).size(), static_cast<std::size_t>(row.longPath));
-        }
-        std::string list;
-        for (const std::string& file : files) {
-            list += file + "\r\n";
-            CHECK(PutPackage(world, file));
-        }
-        if (!CHECK(world.PutInstallerFile("install.cfg", list)))
-            continue;
-        Page users = StartAtUsers(world, setup);
-        if (!users.hwnd)
-            continue;
-        if (row.refusedLine) {
-            ClickItem(users.hwnd, IDOK);
-            ExpectBox(setup, users.hwnd, L"Error",
-                      {FullPath(world, "install.cfg"), "line " + std::to_string(row.refusedLine)},
-                      row.longPath ? "path-too-long" : "too-many");
-            CheckNothingQueued(world);
-            continue;
-        }
-        Confirm(setup, users, 60000);
-        std::vector<std::string> calls;
-        for (const std::string& file : files)
-            calls.push_back(InstallCall("Alice", FullPath(world, file), 0));
-        CheckLastLoad(world, calls);
-        CheckQueue(world, "Alice", files);
+        SCOPED_TRACE(std::string("row ") + (row.name));
+        [&] {
+            World world(CurrentCaseName() + "-" + std::to_string(&row - rows));
+            Process setup;
+            ASSERT_TRUE(LayOut(world));
+            std::vector<std::string> files;
+            for (int i = 1; i <= row.entries; ++i) {
+                char name[16];
+                std::snprintf(name, sizeof name, "f%03d.prc", i);
+                files.push_back(name);
+            }
+            if (row.longPath) {
+                std::size_t head = world.InstallerDir().size() + 1;
+                files.push_back(std::string(static_cast<std::size_t>(row.longPath) - head - 4, 'n') + ".pdb");
+                EXPECT_EQ(FullPath(world, files.back()).size(), static_cast<std::size_t>(row.longPath));
+            }
+            std::string list;
+            for (const std::string& file : files) {
+                list += file + "\r\n";
+                EXPECT_TRUE(PutPackage(world, file));
+            }
+            ASSERT_TRUE(world.PutInstallerFile("install.cfg", list));
+            Page users = StartAtUsers(world, setup);
+            if (!users.hwnd)
+                return;
+            if (row.refusedLine) {
+                ClickItem(users.hwnd, IDOK);
+                ExpectBox(setup, users.hwnd, L"Error",
+                          {FullPath(world, "install.cfg"), "line " + std::to_string(row.refusedLine)},
+                          row.longPath ? "path-too-long" : "too-many");
+                CheckNothingQueued(world);
+                return;
+            }
+            Confirm(setup, users, 60000);
+            std::vector<std::string> calls;
+            for (const std::string& file : files)
+                calls.push_back(InstallCall("Alice", FullPath(world, file), 0));
+            CheckLastLoad(world, calls);
+            CheckQueue(world, "Alice", files);
+        }();
     }
 }
 
 // A name past 31 bytes is queued under all of it, not under another user
 // who shares its first 31 bytes.
-E2E_TEST(queue_keeps_a_long_user_name_whole)
+TEST_F(Thai, queue_keeps_a_long_user_name_whole)
 {
     const std::string shared = "Mirabo HotSync user number one";   // 30 bytes
     for (std::size_t length : {40u, 49u}) {
-        Row note(std::to_string(length));
-        std::string shorter = shared + "X";
-        std::string name = shorter + std::string(length - shorter.size(), 'y');
-        World world(CurrentTestName() + "-" + std::to_string(length));
-        Process setup;
-        if (!CHECK(LayOut(world, shorter + "\n" + name + "\n")) ||
-            !CHECK(LayOutPackage(world, "a.prc\n", {"a.prc"})))
-            continue;
-        Page users = StartAtUsers(world, setup);
-        if (!users.hwnd)
-            continue;
-        RemoteListView list(Control(users.hwnd, IDC_USERLIST));
-        std::vector<std::string> rows = list.Rows();
-        int row = static_cast<int>(std::find(rows.begin(), rows.end(), name) - rows.begin());
-        POINT box;
-        if (!CHECK(row < list.Count()))
-            continue;
-        if (!list.Checked(row) && CHECK(list.CheckBoxPoint(row, &box))) {
-            Click(users.hwnd, box);
-            CHECK(WaitUntil([&] { return list.Checked(row); }, 2000));
-        }
-        Confirm(setup, users);
-        CheckLastLoad(world, {InstallCall(name, FullPath(world, "a.prc"), 0)});
-        CheckQueue(world, name, {"a.prc"});
-        CHECK(world.Queued(shorter).empty());
+        SCOPED_TRACE(std::string("row ") + (std::to_string(length)));
+        [&] {
+            std::string shorter = shared + "X";
+            std::string name = shorter + std::string(length - shorter.size(), 'y');
+            World world(CurrentCaseName() + "-" + std::to_string(length));
+            Process setup;
+            ASSERT_TRUE(LayOut(world, shorter + "\n" + name + "\n"));
+            ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
+            Page users = StartAtUsers(world, setup);
+            if (!users.hwnd)
+                return;
+            RemoteListView list(Control(users.hwnd, IDC_USERLIST));
+            std::vector<std::string> rows = list.Rows();
+            int row = static_cast<int>(std::find(rows.begin(), rows.end(), name) - rows.begin());
+            POINT box;
+            ASSERT_TRUE(row < list.Count());
+            if (!list.Checked(row)) {
+                ASSERT_TRUE(list.CheckBoxPoint(row, &box));
+                Click(users.hwnd, box);
+                EXPECT_TRUE(WaitUntil([&] { return list.Checked(row); }, 2000));
+            }
+            Confirm(setup, users);
+            CheckLastLoad(world, {InstallCall(name, FullPath(world, "a.prc"), 0)});
+            CheckQueue(world, name, {"a.prc"});
+            EXPECT_TRUE(world.Queued(shorter).empty());
+        }();
     }
 }
 
-E2E_TEST(queue_counts_a_file_already_queued_as_queued)
+TEST_F(Thai, queue_counts_a_file_already_queued_as_queued)
 {
     World world;
     Process setup;
-    if (!CHECK(LayOut(world)) || !CHECK(LayOutPackage(world, "a.prc\nb.pdb\n", {"a.prc", "b.pdb"})) ||
-        !CHECK(world.PutPalmFile("Alice\\Install\\b.pdb", "queued before")))
-        return;
+    ASSERT_TRUE(LayOut(world));
+    ASSERT_TRUE(LayOutPackage(world, "a.prc\nb.pdb\n", {"a.prc", "b.pdb"}));
+    ASSERT_TRUE(world.PutPalmFile("Alice\\Install\\b.pdb", "queued before"));
     Page users = StartAtUsers(world, setup);
     if (!users.hwnd)
         return;
     Confirm(setup, users);
     CheckLastLoad(world, {InstallCall("Alice", FullPath(world, "a.prc"), 0),
                           InstallCall("Alice", FullPath(world, "b.pdb"), -512)});
-    CHECK_EQ(world.Queued("Alice"), (std::vector<std::string>{"a.prc", "b.pdb"}));
-    CHECK_EQ(world.ReadPalmFile("Alice\\Install\\b.pdb"), std::string("queued before"));
+    EXPECT_EQ(world.Queued("Alice"), (std::vector<std::string>{"a.prc", "b.pdb"}));
+    EXPECT_EQ(world.ReadPalmFile("Alice\\Install\\b.pdb"), std::string("queued before"));
 }
 
 // A package file another program holds open cannot be copied into the
 // queue: the library refuses it (-504) and the page says so and stays.
-E2E_TEST(queue_reports_files_the_library_refused_then_retries)
+TEST_F(Thai, queue_reports_files_the_library_refused_then_retries)
 {
     World world;
     Process setup;
-    if (!CHECK(LayOut(world)) ||
-        !CHECK(LayOutPackage(world, "a.prc\nb.pdb\nc.prc\n", {"a.prc", "b.pdb", "c.prc"})))
-        return;
+    ASSERT_TRUE(LayOut(world));
+    ASSERT_TRUE(LayOutPackage(world, "a.prc\nb.pdb\nc.prc\n", {"a.prc", "b.pdb", "c.prc"}));
     Page users = StartAtUsers(world, setup);
     if (!users.hwnd)
         return;
@@ -769,9 +775,9 @@ E2E_TEST(queue_reports_files_the_library_refused_then_retries)
         HeldFile held(b);
         ClickItem(users.hwnd, IDOK);
         MessageBoxInfo box = ExpectBox(setup, users.hwnd, L"Error", {b}, "refused");
-        CHECK(LineFrom(box.text, b).find(L"-504") != std::wstring::npos);
-        CHECK(box.text.find(Widen(a)) == std::wstring::npos && box.text.find(Widen(c)) == std::wstring::npos);
-        CHECK_EQ(InstallCalls(world), (std::vector<std::string>{InstallCall("Alice", a, 0), InstallCall("Alice", b, -504),
+        EXPECT_TRUE(LineFrom(box.text, b).find(L"-504") != std::wstring::npos);
+        EXPECT_TRUE(box.text.find(Widen(a)) == std::wstring::npos && box.text.find(Widen(c)) == std::wstring::npos);
+        EXPECT_EQ(InstallCalls(world), (std::vector<std::string>{InstallCall("Alice", a, 0), InstallCall("Alice", b, -504),
                                                                 InstallCall("Alice", c, 0)}));
     }
     Confirm(setup, users);
@@ -781,25 +787,27 @@ E2E_TEST(queue_reports_files_the_library_refused_then_retries)
 
 // A list that cannot be opened: the file-error box, nothing queued, and a
 // retry once it can.
-E2E_TEST(queue_unreadable_list_shows_the_file_error)
+TEST_F(Thai, queue_unreadable_list_shows_the_file_error)
 {
     for (FileState state : {FileState::Missing, FileState::Held, FileState::Folder}) {
-        Row note(StateName(state));
-        World world(CurrentTestName() + "-" + StateName(state));
-        Process setup;
-        if (!CHECK(LayOut(world)) || !CHECK(PutPackage(world, "a.prc")))
-            continue;
-        std::unique_ptr<HeldFile> held = MakeFile(world, "install.cfg", state, "a.prc\n");
-        Page users = StartAtUsers(world, setup);
-        if (!users.hwnd)
-            continue;
-        ClickItem(users.hwnd, IDOK);
-        ExpectFileError(setup, users.hwnd, FullPath(world, "install.cfg"),
-                        state == FileState::Held ? "list-held" : nullptr);
-        CheckNothingQueued(world);
-        held.reset();
-        MakeFile(world, "install.cfg", FileState::Good, "a.prc\n");
-        Confirm(setup, users);
-        CheckQueue(world, "Alice", {"a.prc"});
+        SCOPED_TRACE(std::string("row ") + (StateName(state)));
+        [&] {
+            World world(CurrentCaseName() + "-" + StateName(state));
+            Process setup;
+            ASSERT_TRUE(LayOut(world));
+            ASSERT_TRUE(PutPackage(world, "a.prc"));
+            std::unique_ptr<HeldFile> held = MakeFile(world, "install.cfg", state, "a.prc\n");
+            Page users = StartAtUsers(world, setup);
+            if (!users.hwnd)
+                return;
+            ClickItem(users.hwnd, IDOK);
+            ExpectFileError(setup, users.hwnd, FullPath(world, "install.cfg"),
+                            state == FileState::Held ? "list-held" : nullptr);
+            CheckNothingQueued(world);
+            held.reset();
+            MakeFile(world, "install.cfg", FileState::Good, "a.prc\n");
+            Confirm(setup, users);
+            CheckQueue(world, "Alice", {"a.prc"});
+        }();
     }
 }

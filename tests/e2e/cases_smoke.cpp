@@ -1,7 +1,7 @@
 // First cases through the harness: what the disclaimer shows and where each
 // of its ways out leads, one walk through every page to a queued package,
 // and the message box of a missing Palm Desktop.
-#include "tests/e2e/harness.h"
+#include "tests/e2e/e2e_test.h"
 
 #include "res/resource.h"
 
@@ -26,22 +26,22 @@ const std::wstring kDecline = L"\u0E44\u0E21\u0E48\u0E22\u0E2D\u0E21\u0E23\u0E31
 // Starts setup.exe in a fresh world and waits for its first page.
 Page StartAtDisclaimer(World& world, Process& setup, const std::string& users = "Alice\n")
 {
-    if (!CHECK(LayOut(world, users)) || !CHECK(setup.Start(world)))
+    if (!LayOut(world, users) || !setup.Start(world))
         return Page();
     return WaitFor(setup, PageKind::Disclaimer);
 }
 
 void CheckButtonLabels(HWND page)
 {
-    CHECK_EQ(TextW(Control(page, IDOK)), kAccept);
-    CHECK_EQ(TextW(Control(page, IDCANCEL)), kDecline);
-    CHECK(IsShown(Control(page, IDOK)) && IsEnabled(Control(page, IDOK)));
-    CHECK(IsShown(Control(page, IDCANCEL)) && IsEnabled(Control(page, IDCANCEL)));
+    EXPECT_EQ(TextW(Control(page, IDOK)), kAccept);
+    EXPECT_EQ(TextW(Control(page, IDCANCEL)), kDecline);
+    EXPECT_TRUE(IsShown(Control(page, IDOK)) && IsEnabled(Control(page, IDOK)));
+    EXPECT_TRUE(IsShown(Control(page, IDCANCEL)) && IsEnabled(Control(page, IDCANCEL)));
 }
 
 }  // namespace
 
-E2E_TEST(disclaimer_shows_thai_buttons)
+TEST_F(Thai, disclaimer_shows_thai_buttons)
 {
     World world;
     Process setup;
@@ -50,17 +50,17 @@ E2E_TEST(disclaimer_shows_thai_buttons)
         return;
     CheckButtonLabels(page.hwnd);
     // The same labels in the program's code page, 874.
-    CHECK_EQ(TextA(Control(page.hwnd, IDOK)), std::string("\xC2\xCD\xC1\xC3\xD1\xBA"));
-    CHECK(TextW(Control(page.hwnd, IDC_TEXT)).find(L"Disclaimer") != std::wstring::npos);
+    EXPECT_EQ(TextA(Control(page.hwnd, IDOK)), std::string("\xC2\xCD\xC1\xC3\xD1\xBA"));
+    EXPECT_TRUE(TextW(Control(page.hwnd, IDC_TEXT)).find(L"Disclaimer") != std::wstring::npos);
     // A page has no caption bar.
-    CHECK((Style(page.hwnd) & WS_CAPTION) != WS_CAPTION);
+    EXPECT_TRUE((Style(page.hwnd) & WS_CAPTION) != WS_CAPTION);
     Screenshot(page.hwnd, "disclaimer");
     setup.Kill();
 }
 
 // The pages are Unicode dialogs: their Thai labels do not go through the
 // ANSI code page, which in an English locale has no Thai letters.
-E2E_TEST_CP(disclaimer_keeps_thai_buttons_in_english_locale, kEnglishCodePage)
+TEST_F(English, disclaimer_keeps_thai_buttons_in_english_locale)
 {
     World world;
     Process setup;
@@ -72,60 +72,56 @@ E2E_TEST_CP(disclaimer_keeps_thai_buttons_in_english_locale, kEnglishCodePage)
     setup.Kill();
 }
 
-E2E_TEST(disclaimer_text_is_read_only)
+TEST_F(Thai, disclaimer_text_is_read_only)
 {
     World world;
     Process setup;
     Page page = StartAtDisclaimer(world, setup);
     HWND edit = Control(page.hwnd, IDC_TEXT);
-    if (!CHECK(edit))
-        return;
-    CHECK(IsReadOnly(edit));
-    CHECK(Style(edit) & ES_MULTILINE);
+    ASSERT_TRUE(edit);
+    EXPECT_TRUE(IsReadOnly(edit));
+    EXPECT_TRUE(Style(edit) & ES_MULTILINE);
     std::wstring before = TextW(edit);
-    CHECK(!before.empty());
+    EXPECT_TRUE(!before.empty());
     // Keys reach the box (Ctrl+Home and Ctrl+End scroll it), but typing into
     // it and deleting from it change nothing.
     ClickControl(edit);
     PressKeys(page.hwnd, {VK_CONTROL}, VK_HOME);
-    CHECK(WaitUntil([&] { return VScroll(edit).AtTop(); }, 2000));
+    EXPECT_TRUE(WaitUntil([&] { return VScroll(edit).AtTop(); }, 2000));
     PressKeys(page.hwnd, {VK_CONTROL}, VK_END);
-    CHECK(WaitUntil([&] { return VScroll(edit).AtBottom(); }, 2000));
+    EXPECT_TRUE(WaitUntil([&] { return VScroll(edit).AtBottom(); }, 2000));
     TypeText(page.hwnd, L"xyz");
     PressKey(page.hwnd, VK_BACK);
     PressKeys(page.hwnd, {VK_CONTROL}, VK_HOME);
     PressKey(page.hwnd, VK_DELETE);
     Settle(page.hwnd);
-    CHECK_EQ(TextW(edit), before);
-    CHECK_EQ(CurrentDialog(setup.Pid()), page.hwnd);
+    EXPECT_EQ(TextW(edit), before);
+    EXPECT_EQ(CurrentDialog(setup.Pid()), page.hwnd);
     setup.Kill();
 }
 
-E2E_TEST(disclaimer_text_scrolls_to_the_end)
+TEST_F(Thai, disclaimer_text_scrolls_to_the_end)
 {
     World world;
     Process setup;
     Page page = StartAtDisclaimer(world, setup);
     HWND edit = Control(page.hwnd, IDC_TEXT);
-    if (!CHECK(edit))
-        return;
-    CHECK(Style(edit) & WS_VSCROLL);
-    if (!CHECK(VScroll(edit).ok))
-        return;
+    ASSERT_TRUE(edit);
+    EXPECT_TRUE(Style(edit) & WS_VSCROLL);
+    ASSERT_TRUE(VScroll(edit).ok);
 
     // By keyboard: Ctrl+Home and Ctrl+End in the box. The whole text does
     // not fit, so the two ends are different places.
     ClickControl(edit);
     PressKeys(page.hwnd, {VK_CONTROL}, VK_HOME);
-    CHECK(WaitUntil([&] { return VScroll(edit).AtTop(); }, 2000));
-    CHECK_EQ(FirstVisibleLine(edit), 0);
-    if (!CHECK(!VScroll(edit).AtBottom()))
-        return;
+    EXPECT_TRUE(WaitUntil([&] { return VScroll(edit).AtTop(); }, 2000));
+    EXPECT_EQ(FirstVisibleLine(edit), 0);
+    ASSERT_TRUE(!VScroll(edit).AtBottom());
     PressKeys(page.hwnd, {VK_CONTROL}, VK_END);
-    CHECK(WaitUntil([&] { return VScroll(edit).AtBottom(); }, 2000));
-    CHECK(FirstVisibleLine(edit) > 0);
+    EXPECT_TRUE(WaitUntil([&] { return VScroll(edit).AtBottom(); }, 2000));
+    EXPECT_TRUE(FirstVisibleLine(edit) > 0);
     PressKeys(page.hwnd, {VK_CONTROL}, VK_HOME);
-    CHECK(WaitUntil([&] { return VScroll(edit).AtTop(); }, 2000));
+    EXPECT_TRUE(WaitUntil([&] { return VScroll(edit).AtTop(); }, 2000));
 
     // By mouse: clicks on the scroll bar below its thumb page down.
     RECT r;
@@ -135,15 +131,15 @@ E2E_TEST(disclaimer_text_scrolls_to_the_end)
     for (int i = 0; i < 20 && !VScroll(edit).AtBottom(); ++i) {
         int before = VScroll(edit).pos;
         Click(page.hwnd, lowTrack);
-        if (!CHECK(WaitUntil([&] { return VScroll(edit).pos > before; }, 2000)))
-            break;
+        bool moved = WaitUntil([&] { return VScroll(edit).pos > before; }, 2000);
+        ASSERT_TRUE(moved) << "a click below the thumb did not scroll";
     }
-    CHECK(VScroll(edit).AtBottom());
+    EXPECT_TRUE(VScroll(edit).AtBottom());
     Screenshot(page.hwnd, "scrolled");
     setup.Kill();
 }
 
-E2E_TEST(disclaimer_escape_ends_setup)
+TEST_F(Thai, disclaimer_escape_ends_setup)
 {
     World world;
     Process setup;
@@ -151,12 +147,12 @@ E2E_TEST(disclaimer_escape_ends_setup)
     if (!page.hwnd)
         return;
     PressKey(page.hwnd, VK_ESCAPE);
-    CHECK(EndsWithoutPage(setup, 5000, page.hwnd));
+    EXPECT_TRUE(EndsWithoutPage(setup, 5000, page.hwnd));
     // Declining queued nothing for the user.
-    CHECK(world.Queued("Alice").empty());
+    EXPECT_TRUE(world.Queued("Alice").empty());
 }
 
-E2E_TEST(disclaimer_decline_button_ends_setup)
+TEST_F(Thai, disclaimer_decline_button_ends_setup)
 {
     World world;
     Process setup;
@@ -164,11 +160,11 @@ E2E_TEST(disclaimer_decline_button_ends_setup)
     if (!page.hwnd)
         return;
     ClickItem(page.hwnd, IDCANCEL);
-    CHECK(EndsWithoutPage(setup, 5000, page.hwnd));
-    CHECK(world.Queued("Alice").empty());
+    EXPECT_TRUE(EndsWithoutPage(setup, 5000, page.hwnd));
+    EXPECT_TRUE(world.Queued("Alice").empty());
 }
 
-E2E_TEST(disclaimer_accept_leads_to_mode)
+TEST_F(Thai, disclaimer_accept_leads_to_mode)
 {
     World world;
     Process setup;
@@ -178,10 +174,10 @@ E2E_TEST(disclaimer_accept_leads_to_mode)
     ClickItem(page.hwnd, IDOK);
     Page mode = WaitFor(setup, PageKind::Mode, 10000, page.hwnd);
     if (mode.hwnd) {
-        CHECK(!IsWindow(page.hwnd) || !IsWindowVisible(page.hwnd));
-        CHECK(IsChecked(Control(mode.hwnd, IDC_INSTALL)));
-        CHECK(!IsChecked(Control(mode.hwnd, IDC_UPDATE)));
-        CHECK_EQ(TextW(Control(mode.hwnd, IDC_TEXT)), std::wstring(L"Install notes\r\n"));
+        EXPECT_TRUE(!IsWindow(page.hwnd) || !IsWindowVisible(page.hwnd));
+        EXPECT_TRUE(IsChecked(Control(mode.hwnd, IDC_INSTALL)));
+        EXPECT_TRUE(!IsChecked(Control(mode.hwnd, IDC_UPDATE)));
+        EXPECT_EQ(TextW(Control(mode.hwnd, IDC_TEXT)), std::wstring(L"Install notes\r\n"));
         Screenshot(mode.hwnd, "mode");
     }
     setup.Kill();
@@ -189,13 +185,12 @@ E2E_TEST(disclaimer_accept_leads_to_mode)
 
 // The whole way through: the user's check box chosen with a real click, and
 // the package queued for that user by the stand-in library.
-E2E_TEST(walk_queues_the_package_for_the_checked_user)
+TEST_F(Thai, walk_queues_the_package_for_the_checked_user)
 {
     World world;
     Process setup;
-    if (!CHECK(world.PutInstallerFile("install.cfg", "pkg.prc\r\n")) ||
-        !CHECK(world.PutInstallerFile("pkg.prc", std::string("PRC\0data", 8))))
-        return;
+    ASSERT_TRUE(world.PutInstallerFile("install.cfg", "pkg.prc\r\n"));
+    ASSERT_TRUE(world.PutInstallerFile("pkg.prc", std::string("PRC\0data", 8)));
     Page page = StartAtDisclaimer(world, setup, "Alice\nBob\n");
     if (!page.hwnd)
         return;
@@ -208,10 +203,10 @@ E2E_TEST(walk_queues_the_package_for_the_checked_user)
     if (!users.hwnd)
         return;
     RemoteListView list(Control(users.hwnd, IDC_USERLIST));
-    CHECK(list.ExtendedStyle() & LVS_EX_CHECKBOXES);
+    EXPECT_TRUE(list.ExtendedStyle() & LVS_EX_CHECKBOXES);
     std::vector<std::string> rows = list.Rows();
     std::sort(rows.begin(), rows.end());
-    CHECK_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows.size(), 2u);
     int alice = -1, bob = -1;
     for (int i = 0; i < list.Count(); ++i) {
         if (list.TextA(i) == "Alice")
@@ -219,52 +214,49 @@ E2E_TEST(walk_queues_the_package_for_the_checked_user)
         if (list.TextA(i) == "Bob")
             bob = i;
     }
-    if (!CHECK(alice >= 0) || !CHECK(bob >= 0))
-        return;
+    ASSERT_TRUE(alice >= 0);
+    ASSERT_TRUE(bob >= 0);
     // A click on a row's text selects it; one below the rows changes nothing.
     POINT text, empty, box;
-    if (CHECK(list.TextPoint(alice, &text))) {
-        Click(users.hwnd, text);
-        CHECK(WaitUntil([&] { return list.Selected(alice); }, 2000));
-    }
+    ASSERT_TRUE(list.TextPoint(alice, &text));
+    Click(users.hwnd, text);
+    EXPECT_TRUE(WaitUntil([&] { return list.Selected(alice); }, 2000));
     std::vector<bool> checks = list.CheckStates();
-    if (CHECK(list.EmptyAreaPoint(&empty))) {
-        Click(users.hwnd, empty);
-        Settle(users.hwnd);
-        CHECK_EQ(list.CheckStates(), checks);
-    }
-    if (!CHECK(list.CheckBoxPoint(bob, &box)))
-        return;
+    ASSERT_TRUE(list.EmptyAreaPoint(&empty));
+    Click(users.hwnd, empty);
+    Settle(users.hwnd);
+    EXPECT_EQ(list.CheckStates(), checks);
+    ASSERT_TRUE(list.CheckBoxPoint(bob, &box));
     Click(users.hwnd, box);
-    CHECK(WaitUntil([&] { return list.Checked(bob); }, 2000));
+    EXPECT_TRUE(WaitUntil([&] { return list.Checked(bob); }, 2000));
     Screenshot(users.hwnd, "users");
     ClickItem(users.hwnd, IDOK);
     Page finish = WaitFor(setup, PageKind::Finish, 10000, users.hwnd);
-    CHECK_EQ(world.Queued("Bob"), std::vector<std::string>{"pkg.prc"});
-    CHECK(world.Queued("Alice").empty());
+    EXPECT_EQ(world.Queued("Bob"), std::vector<std::string>{"pkg.prc"});
+    EXPECT_TRUE(world.Queued("Alice").empty());
     std::string queued;
-    CHECK(ReadBytes(JoinPath(world.QueueDir("Bob"), "pkg.prc"), &queued));
-    CHECK_EQ(queued, std::string("PRC\0data", 8));
+    EXPECT_TRUE(ReadBytes(JoinPath(world.QueueDir("Bob"), "pkg.prc"), &queued));
+    EXPECT_EQ(queued, std::string("PRC\0data", 8));
     std::vector<std::string> calls = world.CallLines();
     std::string install = "PltInstallFile Bob|" + JoinPath(world.InstallerDir(), "pkg.prc") + " 0";
-    CHECK(std::find(calls.begin(), calls.end(), install) != calls.end());
+    EXPECT_TRUE(std::find(calls.begin(), calls.end(), install) != calls.end());
     if (!finish.hwnd)
         return;
-    CHECK_EQ(TextW(Control(finish.hwnd, IDCANCEL)), std::wstring(L"\u0E40\u0E2A\u0E23\u0E47\u0E08"));
+    EXPECT_EQ(TextW(Control(finish.hwnd, IDCANCEL)), std::wstring(L"\u0E40\u0E2A\u0E23\u0E47\u0E08"));
     ClickItem(finish.hwnd, IDCANCEL);
-    CHECK(EndsWithoutPage(setup, 5000, finish.hwnd));
+    EXPECT_TRUE(EndsWithoutPage(setup, 5000, finish.hwnd));
 }
 
 // With no Palm Desktop in the registry the users page says so in a message
 // box of its own.
-E2E_TEST(users_page_reports_missing_palm_desktop)
+TEST_F(Thai, users_page_reports_missing_palm_desktop)
 {
     World world;
     Process setup;
     Page page = StartAtDisclaimer(world, setup);
     if (!page.hwnd)
         return;
-    CHECK(DeleteDesktopKey());
+    EXPECT_TRUE(DeleteDesktopKey());
     ClickItem(page.hwnd, IDOK);
     Page mode = WaitFor(setup, PageKind::Mode, 10000, page.hwnd);
     if (!mode.hwnd)
@@ -273,11 +265,11 @@ E2E_TEST(users_page_reports_missing_palm_desktop)
     MessageBoxInfo box = WaitMessageBox(setup);
     if (!box.hwnd)
         return;
-    CHECK_EQ(box.caption, std::wstring(L"Error"));
-    CHECK(box.text.find(L"Cannot find Palm Desktop") != std::wstring::npos);
-    CHECK(box.owner != nullptr && Classify(box.owner) == PageKind::Users);
+    EXPECT_EQ(box.caption, std::wstring(L"Error"));
+    EXPECT_TRUE(box.text.find(L"Cannot find Palm Desktop") != std::wstring::npos);
+    EXPECT_TRUE(box.owner != nullptr && Classify(box.owner) == PageKind::Users);
     Screenshot(box.hwnd, "box");
-    CHECK(PressMessageBoxOk(box.hwnd));
-    CHECK(world.CallLines().empty());
+    EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
+    EXPECT_TRUE(world.CallLines().empty());
     setup.Kill();
 }

@@ -1,7 +1,7 @@
 // Cases of the users page: where it finds Palm Desktop in the registry, what
 // it lists and in which order, what the library's limits and defects do to
 // it, and how real clicks and keys keep exactly one row checked.
-#include "tests/e2e/harness.h"
+#include "tests/e2e/e2e_test.h"
 
 #include "res/resource.h"
 
@@ -30,7 +30,7 @@ bool PutInstallerFiles(World& world)
 // mode page just left, or null.
 HWND PassToUsers(World& world, Process& setup)
 {
-    if (!CHECK(PutInstallerFiles(world)) || !CHECK(setup.Start(world)))
+    if (!PutInstallerFiles(world) || !setup.Start(world))
         return nullptr;
     Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
     if (!disclaimer.hwnd || !ClickItem(disclaimer.hwnd, IDOK))
@@ -50,7 +50,7 @@ HWND OpenUsers(World& world, Process& setup)
 
 HWND UsersPage(World& world, Process& setup, const std::string& users)
 {
-    return CHECK(world.StandardPalm(users)) ? OpenUsers(world, setup) : nullptr;
+    return world.StandardPalm(users) ? OpenUsers(world, setup) : nullptr;
 }
 
 // "1" for a checked row, "0" for an unchecked one.
@@ -82,31 +82,30 @@ void CheckNotFound(World& world, Process& setup)
     MessageBoxInfo box = WaitMessageBox(setup);
     if (!box.hwnd)
         return;
-    CHECK_EQ(box.text, Widen(kNotFound));
-    CHECK_EQ(box.caption, std::wstring(L"Error"));
-    CHECK_EQ(Classify(box.owner), PageKind::Users);
-    CHECK_EQ(VisibleButtons(box.hwnd), 1);
-    CHECK(ShowsSystemIcon(box.hwnd, kStopIcon));
-    if (!CHECK(PressMessageBoxOk(box.hwnd)))
-        return;
+    EXPECT_EQ(box.text, Widen(kNotFound));
+    EXPECT_EQ(box.caption, std::wstring(L"Error"));
+    EXPECT_EQ(Classify(box.owner), PageKind::Users);
+    EXPECT_EQ(VisibleButtons(box.hwnd), 1);
+    EXPECT_TRUE(ShowsSystemIcon(box.hwnd, kStopIcon));
+    ASSERT_TRUE(PressMessageBoxOk(box.hwnd));
     HWND page = WaitFor(setup, PageKind::Users).hwnd;
     if (!page)
         return;
     RemoteListView list(Control(page, IDC_USERLIST));
-    CHECK_EQ(list.Count(), 0);
-    CHECK(!list.Column(0, nullptr));
-    CHECK_EQ(list.ExtendedStyle() & LVS_EX_CHECKBOXES, 0u);
-    CHECK_EQ(world.CallsLog(), std::string());
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_TRUE(!list.Column(0, nullptr));
+    EXPECT_EQ(list.ExtendedStyle() & LVS_EX_CHECKBOXES, 0u);
+    EXPECT_EQ(world.CallsLog(), std::string());
 }
 
 // A page that could not list anyone is still there and still ends the
 // program when cancelled.
 void CheckLivesOn(Process& setup, HWND page)
 {
-    CHECK(setup.StillRunningAfter(300));
-    CHECK_EQ(CurrentDialog(setup.Pid()), page);
+    EXPECT_TRUE(setup.StillRunningAfter(300));
+    EXPECT_EQ(CurrentDialog(setup.Pid()), page);
     ClickItem(page, IDCANCEL);
-    CHECK(EndsWithoutPage(setup, 5000, page));
+    EXPECT_TRUE(EndsWithoutPage(setup, 5000, page));
 }
 
 // base + "\seg\seg..." of exactly `length` characters.
@@ -164,7 +163,7 @@ std::string UsersFile(const Lines& names)
 
 // What the registry says decides whether the page lists the users of the
 // Palm folder or shows its "not found" box. Each row is a fresh world.
-E2E_TEST(users_lookup_in_the_registry)
+TEST_F(Thai, users_lookup_in_the_registry)
 {
     const std::string dp = "DesktopPath";
     const struct {
@@ -201,32 +200,32 @@ E2E_TEST(users_lookup_in_the_registry)
         // The longest folder whose library path fits the 256-byte path field.
         {"folder of 242 characters", [](const World& w) { return SetDesktopPath(w.PalmDir()); }, 0, true, 242},
     };
-    SetTestTimeout(static_cast<DWORD>(std::size(cases)) * 20000);
     int row = 0;
     for (const auto& c : cases) {
-        std::size_t failures = FailureCount();
-        std::string name = CurrentTestName() + "-" + std::to_string(row++);
-        CHECK(ResetDesktopKey());
+        SCOPED_TRACE(std::string("in case \"") + c.label + "\"");
+        std::string name = CurrentCaseName() + "-" + std::to_string(row++);
+        EXPECT_TRUE(ResetDesktopKey());
         World world(name, "installer", c.palmLength ? PalmNameOfLength(name, c.palmLength) : "Palm");
-        if (c.palmLength)
-            CHECK_EQ(world.PalmDir().size(), c.palmLength);
+        if (c.palmLength) {
+            EXPECT_EQ(world.PalmDir().size(), c.palmLength);
+        }
         Process setup;
-        if (CHECK(world.UseStandin()) && CHECK(world.WriteUsers("Bob\nAlice\n")) && CHECK(c.prepare(world))) {
-            CHECK_EQ(DesktopValueIndex(dp), c.index);
+        bool prepared = world.UseStandin() && world.WriteUsers("Bob\nAlice\n") && c.prepare(world);
+        EXPECT_TRUE(prepared);
+        if (prepared) {
+            EXPECT_EQ(DesktopValueIndex(dp), c.index);
             if (c.found) {
                 HWND page = OpenUsers(world, setup);
                 if (page) {
                     RemoteListView list(Control(page, IDC_USERLIST));
-                    CHECK_EQ(list.Rows(), (Lines{"Alice", "Bob"}));
-                    CHECK_EQ(Checks(list), std::string("10"));
+                    EXPECT_EQ(list.Rows(), (Lines{"Alice", "Bob"}));
+                    EXPECT_EQ(Checks(list), std::string("10"));
                 }
             } else if (PassToUsers(world, setup)) {
                 CheckNotFound(world, setup);
             }
         }
         setup.Kill();
-        if (FailureCount() != failures)
-            Note(std::string("in case \"") + c.label + "\"");
     }
 }
 
@@ -234,36 +233,36 @@ E2E_TEST(users_lookup_in_the_registry)
 // no library, neither from the folder nor from any shorter part of it. The
 // parts at 114 and 242 characters are where a fixed work field would have
 // cut it; each holds a stand-in that would log its loading.
-E2E_TEST(users_desktop_folder_over_path_limit)
+TEST_F(Thai, users_desktop_folder_over_path_limit)
 {
-    std::string name = CurrentTestName();
+    std::string name = CurrentCaseName();
     std::string root = JoinPath(Cfg().workRoot, name);
     std::string at114 = NestTo(JoinPath(root, "P"), 114);
     std::string at242 = NestTo(at114, 242);
     std::string folder = NestTo(at242, 300);
     World world(name, "installer", at242.substr(root.size() + 1));
     Process setup;
-    if (!CHECK(world.StandardPalm("Alice\n")) || !CHECK(CopyFileA(JoinPath(at242, "Instaide.dll").c_str(),
-                                                                  JoinPath(at114, "Instaide.dll").c_str(), FALSE)) ||
-        !CHECK(WriteBytes(JoinPath(at114, "users.txt"), "Alice\n")) || !CHECK(SetDesktopPath(folder)))
-        return;
+    ASSERT_TRUE(world.StandardPalm("Alice\n"));
+    ASSERT_TRUE(CopyFileA(JoinPath(at242, "Instaide.dll").c_str(), JoinPath(at114, "Instaide.dll").c_str(), FALSE));
+    ASSERT_TRUE(WriteBytes(JoinPath(at114, "users.txt"), "Alice\n"));
+    ASSERT_TRUE(SetDesktopPath(folder));
     if (!PassToUsers(world, setup))
         return;
     MessageBoxInfo box = WaitMessageBox(setup);
     if (!box.hwnd)
         return;
-    CHECK(box.text.find(Widen(folder)) != std::wstring::npos);
-    CHECK(box.text.find(L"too long") != std::wstring::npos);
-    CHECK_EQ(Classify(box.owner), PageKind::Users);
+    EXPECT_TRUE(box.text.find(Widen(folder)) != std::wstring::npos);
+    EXPECT_TRUE(box.text.find(L"too long") != std::wstring::npos);
+    EXPECT_EQ(Classify(box.owner), PageKind::Users);
     Screenshot(box.hwnd, "box");
-    CHECK(PressMessageBoxOk(box.hwnd));
+    EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
     HWND page = WaitFor(setup, PageKind::Users).hwnd;
     if (!page)
         return;
     RemoteListView list(Control(page, IDC_USERLIST));
-    CHECK_EQ(list.Count(), 0);
-    CHECK(!FileExists(JoinPath(at242, "calls.log")));
-    CHECK(!FileExists(JoinPath(at114, "calls.log")));
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_TRUE(!FileExists(JoinPath(at242, "calls.log")));
+    EXPECT_TRUE(!FileExists(JoinPath(at114, "calls.log")));
     CheckLivesOn(setup, page);
 }
 
@@ -271,7 +270,7 @@ E2E_TEST(users_desktop_folder_over_path_limit)
 
 // The list's look and the library's use while the page opens: loaded,
 // asked, and released before the page waits for the user.
-E2E_TEST(users_list_style_column_and_library_calls)
+TEST_F(Thai, users_list_style_column_and_library_calls)
 {
     World world;
     Process setup;
@@ -280,21 +279,20 @@ E2E_TEST(users_list_style_column_and_library_calls)
         return;
     HWND hwnd = Control(page, IDC_USERLIST);
     RemoteListView list(hwnd);
-    CHECK_EQ(list.Rows(), (Lines{"alice", "Bob", "Carol"}));
-    CHECK_EQ(Checks(list), std::string("100"));
-    CHECK_EQ(list.ExtendedStyle(), static_cast<DWORD>(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT));
+    EXPECT_EQ(list.Rows(), (Lines{"alice", "Bob", "Carol"}));
+    EXPECT_EQ(Checks(list), std::string("100"));
+    EXPECT_EQ(list.ExtendedStyle(), static_cast<DWORD>(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT));
     std::string heading;
     int width = 0, format = -1;
-    if (CHECK(list.Column(0, &heading, &width, &format))) {
-        CHECK_EQ(heading, std::string("U"));
-        CHECK_EQ(format & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
-        RECT r;
-        GetWindowRect(hwnd, &r);
-        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
-        CHECK_EQ(width, r.right - 200);
-    }
-    CHECK(!list.Column(1, nullptr));
-    CHECK_EQ(world.CallLines(), (Lines{"attach", "PltGetUserCount 3", "PltGetUser 0 0", "PltGetUser 1 0",
+    ASSERT_TRUE(list.Column(0, &heading, &width, &format));
+    EXPECT_EQ(heading, std::string("U"));
+    EXPECT_EQ(format & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(width, r.right - 200);
+    EXPECT_TRUE(!list.Column(1, nullptr));
+    EXPECT_EQ(world.CallLines(), (Lines{"attach", "PltGetUserCount 3", "PltGetUser 0 0", "PltGetUser 1 0",
                                        "PltGetUser 2 0", "detach"}));
     Screenshot(page, "users");
 }
@@ -303,7 +301,7 @@ E2E_TEST(users_list_style_column_and_library_calls)
 // signed values with the end of a name as 0: ASCII letters fold to small
 // ones, nothing else folds, bytes 0x80-0xFF come first, and names that fold
 // alike keep the library's order. Row 0, and only row 0, starts checked.
-E2E_TEST(users_list_order)
+TEST_F(Thai, users_list_order)
 {
     const struct {
         Lines reported, listed;
@@ -327,31 +325,28 @@ E2E_TEST(users_list_order)
         {{"Somchai", "\xCA\xC1\xAA\xD2\xC2", "\xA1\xC1\xC5"}, {"\xA1\xC1\xC5", "\xCA\xC1\xAA\xD2\xC2", "Somchai"}},
         {{"\xFB", "b", "\x80z", "\xA1"}, {"\x80z", "\xA1", "\xFB", "b"}},
     };
-    SetTestTimeout(static_cast<DWORD>(std::size(cases)) * 20000);
     int row = 0;
     for (const auto& c : cases) {
-        std::size_t failures = FailureCount();
-        CHECK(ResetDesktopKey());
-        World world(CurrentTestName() + "-" + std::to_string(row++));
+        SCOPED_TRACE("in case " + ::testing::PrintToString(c.reported));
+        EXPECT_TRUE(ResetDesktopKey());
+        World world(CurrentCaseName() + "-" + std::to_string(row++));
         Process setup;
         if (HWND page = UsersPage(world, setup, UsersFile(c.reported))) {
             RemoteListView list(Control(page, IDC_USERLIST));
-            CHECK_EQ(list.Rows(), c.listed);
-            CHECK_EQ(Checks(list), RowZeroChecked(c.listed.size()));
+            EXPECT_EQ(list.Rows(), c.listed);
+            EXPECT_EQ(Checks(list), RowZeroChecked(c.listed.size()));
             if (c.listed[0] == "\xA1\xC1\xC5") {
-                CHECK_EQ(list.TextW(0), std::wstring(L"\u0E01\u0E21\u0E25"));
+                EXPECT_EQ(list.TextW(0), std::wstring(L"\u0E01\u0E21\u0E25"));
                 Screenshot(page, "thai");
             }
         }
         setup.Kill();
-        if (FailureCount() != failures)
-            Note("in case " + Show(c.reported));
     }
 }
 
 // What the page makes of odd counts and names: only what the library
 // reports, at most 100 names, a name slot read as at most 49 bytes.
-E2E_TEST(users_list_limits)
+TEST_F(Thai, users_list_limits)
 {
     Lines many;
     for (unsigned i = 1; i <= 99; ++i)
@@ -372,24 +367,22 @@ E2E_TEST(users_list_limits)
         {"unterminated name", "Bob\nAlice\n#unterminated=0\n", {"Alice", Repeat("Bob", 49)}, {}},
         {"untouched slot", "Alice\nBob\n#untouched=0\n", {"", "Bob"}, {}},
     };
-    SetTestTimeout(static_cast<DWORD>(std::size(cases)) * 20000);
     int row = 0;
     for (const auto& c : cases) {
-        std::size_t failures = FailureCount();
-        CHECK(ResetDesktopKey());
-        World world(CurrentTestName() + "-" + std::to_string(row++));
+        SCOPED_TRACE(std::string("in case \"") + c.label + "\"");
+        EXPECT_TRUE(ResetDesktopKey());
+        World world(CurrentCaseName() + "-" + std::to_string(row++));
         Process setup;
         if (HWND page = UsersPage(world, setup, c.users)) {
             RemoteListView list(Control(page, IDC_USERLIST));
-            CHECK_EQ(list.Rows(), c.listed);
-            CHECK_EQ(Checks(list), RowZeroChecked(c.listed.size()));
-            if (!c.calls.empty())
-                CHECK_EQ(world.CallLines(), c.calls);
-            CHECK(setup.Running());
+            EXPECT_EQ(list.Rows(), c.listed);
+            EXPECT_EQ(Checks(list), RowZeroChecked(c.listed.size()));
+            if (!c.calls.empty()) {
+                EXPECT_EQ(world.CallLines(), c.calls);
+            }
+            EXPECT_TRUE(setup.Running());
         }
         setup.Kill();
-        if (FailureCount() != failures)
-            Note(std::string("in case \"") + c.label + "\"");
     }
 }
 
@@ -398,7 +391,7 @@ E2E_TEST(users_list_limits)
 // A Palm Desktop without its library, or with one lacking an entry point
 // the page needs: a box names the library's full path, nothing is listed,
 // and the program goes on. The entry only confirming needs is not missed.
-E2E_TEST(users_library_problems)
+TEST_F(Thai, users_library_problems)
 {
     const struct {
         const char* variant;     // copied as Instaide.dll; null: no library
@@ -411,35 +404,34 @@ E2E_TEST(users_library_problems)
         {"Instaide-no-PltInstallFile.dll", nullptr,
          {"attach", "PltGetUserCount 2", "PltGetUser 0 0", "PltGetUser 1 0", "detach"}},
     };
-    SetTestTimeout(static_cast<DWORD>(std::size(cases)) * 25000);
     int row = 0;
     for (const auto& c : cases) {
-        std::size_t failures = FailureCount();
-        CHECK(ResetDesktopKey());
-        World world(CurrentTestName() + "-" + std::to_string(row++));
+        SCOPED_TRACE(std::string("in case ") + (c.variant ? c.variant : "without a library"));
+        EXPECT_TRUE(ResetDesktopKey());
+        World world(CurrentCaseName() + "-" + std::to_string(row++));
         Process setup;
-        if ((!c.variant || CHECK(world.UseStandin(c.variant))) && CHECK(world.WriteUsers("Bob\nAlice\n")) &&
-            CHECK(SetDesktopPath(world.PalmDir())) && PassToUsers(world, setup)) {
+        bool desktop = SetDesktopPath(world.PalmDir());
+        EXPECT_TRUE(desktop);
+        if ((!c.variant || world.UseStandin(c.variant)) && world.WriteUsers("Bob\nAlice\n") && desktop &&
+            PassToUsers(world, setup)) {
             if (c.says) {
                 MessageBoxInfo box = WaitMessageBox(setup);
                 if (box.hwnd) {
-                    CHECK(box.text.find(Widen(JoinPath(world.PalmDir(), "Instaide.dll"))) != std::wstring::npos);
-                    CHECK(box.text.find(c.says) != std::wstring::npos);
-                    CHECK_EQ(Classify(box.owner), PageKind::Users);
+                    EXPECT_TRUE(box.text.find(Widen(JoinPath(world.PalmDir(), "Instaide.dll"))) != std::wstring::npos);
+                    EXPECT_TRUE(box.text.find(c.says) != std::wstring::npos);
+                    EXPECT_EQ(Classify(box.owner), PageKind::Users);
                     Screenshot(box.hwnd, "box" + std::to_string(row));
-                    CHECK(PressMessageBoxOk(box.hwnd));
+                    EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
                 }
             }
             if (HWND page = WaitFor(setup, PageKind::Users).hwnd) {
                 RemoteListView list(Control(page, IDC_USERLIST));
-                CHECK_EQ(list.Rows(), (c.says ? Lines{} : Lines{"Alice", "Bob"}));
-                CHECK_EQ(world.CallLines(), c.calls);
+                EXPECT_EQ(list.Rows(), (c.says ? Lines{} : Lines{"Alice", "Bob"}));
+                EXPECT_EQ(world.CallLines(), c.calls);
                 CheckLivesOn(setup, page);
             }
         }
         setup.Kill();
-        if (FailureCount() != failures)
-            Note(std::string("in case ") + (c.variant ? c.variant : "without a library"));
     }
 }
 
@@ -467,62 +459,57 @@ void RunSteps(const std::string& users, std::initializer_list<Step> steps)
     if (!page)
         return;
     RemoteListView list(Control(page, IDC_USERLIST));
-    CHECK_EQ(Checks(list), RowZeroChecked(static_cast<std::size_t>(list.Count())));
+    EXPECT_EQ(Checks(list), RowZeroChecked(static_cast<std::size_t>(list.Count())));
     int n = 0;
     for (const Step& s : steps) {
-        std::string what = "step " + std::to_string(++n);
+        SCOPED_TRACE("step " + std::to_string(++n));
         POINT at;
         bool done = false;
         switch (s.act) {
-        case Act::Text: done = CHECK(list.TextPoint(s.arg, &at)) && Click(page, at); break;
-        case Act::Box: done = CHECK(list.CheckBoxPoint(s.arg, &at)) && Click(page, at); break;
-        case Act::Below: done = CHECK(list.EmptyAreaPoint(&at)) && Click(page, at); break;
+        case Act::Text: done = list.TextPoint(s.arg, &at) && Click(page, at); break;
+        case Act::Box: done = list.CheckBoxPoint(s.arg, &at) && Click(page, at); break;
+        case Act::Below: done = list.EmptyAreaPoint(&at) && Click(page, at); break;
         case Act::Key: done = PressKey(page, static_cast<WORD>(s.arg)); break;
         }
-        if (!done) {
-            Note(what + ": input failed");
-            return;
-        }
-        bool ok = WaitUntil([&] { return Checks(list) == s.checks; }, 2000);
+        ASSERT_TRUE(done) << "input failed";
+        WaitUntil([&] { return Checks(list) == s.checks; }, 2000);
         Settle(page, 200);
-        ok = CHECK_EQ(Checks(list), std::string(s.checks)) && ok;
+        EXPECT_EQ(Checks(list), std::string(s.checks));
         if (s.selected != -2) {
             int selected = -1;
             for (int i = 0; i < list.Count(); ++i)
                 selected = list.Selected(i) ? i : selected;
-            ok = CHECK_EQ(selected, s.selected) && ok;
+            EXPECT_EQ(selected, s.selected);
         }
-        if (!ok)
-            Note(what + " did not end as expected");
     }
     Screenshot(page, "end");
-    CHECK_EQ(CurrentDialog(setup.Pid()), page);
+    EXPECT_EQ(CurrentDialog(setup.Pid()), page);
 }
 
 const char kThree[] = "Alice\nBob\nCarol\n";
 
 }  // namespace
 
-E2E_TEST(users_click_text_makes_the_only_checked_row)
+TEST_F(Thai, users_click_text_makes_the_only_checked_row)
 {
     RunSteps(kThree, {{Act::Text, 2, "001", 2}, {Act::Text, 1, "010", 1}, {Act::Text, 1, "010", 1},
                       {Act::Text, 0, "100", 0}});
 }
 
-E2E_TEST(users_click_unchecked_box_clears_every_other)
+TEST_F(Thai, users_click_unchecked_box_clears_every_other)
 {
     RunSteps(kThree, {{Act::Box, 2, "001", 2}, {Act::Box, 1, "010", 1}, {Act::Box, 0, "100", 0}});
 }
 
 // Unchecking the checked row does not stick: on a fresh page, where row 0
 // is checked but not selected, and on a row checked by clicking its text.
-E2E_TEST(users_clearing_the_checked_box_does_not_stick)
+TEST_F(Thai, users_clearing_the_checked_box_does_not_stick)
 {
     RunSteps(kThree, {{Act::Box, 0, "100", 0}, {Act::Text, 1, "010", 1}, {Act::Box, 1, "010", 1},
                       {Act::Box, 1, "010", 1}});
 }
 
-E2E_TEST(users_click_below_rows_changes_no_check)
+TEST_F(Thai, users_click_below_rows_changes_no_check)
 {
     RunSteps(kThree, {{Act::Below, 0, "100", -2}, {Act::Text, 2, "001", 2}, {Act::Below, 0, "001", -2},
                       {Act::Box, 1, "010", 1}, {Act::Below, 0, "010", -2}});
@@ -530,14 +517,14 @@ E2E_TEST(users_click_below_rows_changes_no_check)
 
 // The selection moved by keys takes the check with it; Space on the checked
 // selected row does not clear it.
-E2E_TEST(users_arrow_keys_move_the_check)
+TEST_F(Thai, users_arrow_keys_move_the_check)
 {
     RunSteps(kThree, {{Act::Text, 0, "100", 0}, {Act::Key, VK_DOWN, "010", 1}, {Act::Key, VK_DOWN, "001", 2},
                       {Act::Key, VK_DOWN, "001", 2}, {Act::Key, VK_UP, "010", 1}, {Act::Key, VK_SPACE, "010", 1},
                       {Act::Key, VK_HOME, "100", 0}, {Act::Key, VK_END, "001", 2}});
 }
 
-E2E_TEST(users_single_row_stays_checked)
+TEST_F(Thai, users_single_row_stays_checked)
 {
     RunSteps("Alice\n", {{Act::Box, 0, "1", 0}, {Act::Box, 0, "1", 0}, {Act::Text, 0, "1", 0},
                          {Act::Below, 0, "1", -2}, {Act::Key, VK_SPACE, "1", -2}});
@@ -547,32 +534,32 @@ E2E_TEST(users_single_row_stays_checked)
 
 // Cancel, by its button or by Escape, ends the program at once: no finish
 // page, nothing queued, the library not loaded again.
-E2E_TEST(users_cancel_ends_setup_with_nothing_queued)
+TEST_F(Thai, users_cancel_ends_setup_with_nothing_queued)
 {
-    SetTestTimeout(60000);
     for (bool escape : {false, true}) {
-        std::size_t failures = FailureCount();
-        CHECK(ResetDesktopKey());
-        World world(CurrentTestName() + (escape ? "-escape" : "-button"));
+        SCOPED_TRACE(escape ? "by Escape" : "by the Cancel button");
+        EXPECT_TRUE(ResetDesktopKey());
+        World world(CurrentCaseName() + (escape ? "-escape" : "-button"));
         Process setup;
         HWND page = UsersPage(world, setup, "Alice\nBob\n");
         if (page) {
             RemoteListView list(Control(page, IDC_USERLIST));
             POINT box;
-            if (CHECK(list.CheckBoxPoint(1, &box)) && Click(page, box))
-                CHECK(WaitUntil([&] { return Checks(list) == "01"; }, 2000));
+            bool clicked = list.CheckBoxPoint(1, &box) && Click(page, box);
+            EXPECT_TRUE(clicked);
+            if (clicked) {
+                EXPECT_TRUE(WaitUntil([&] { return Checks(list) == "01"; }, 2000));
+            }
             if (escape)
                 PressKey(page, VK_ESCAPE);
             else
                 ClickItem(page, IDCANCEL);
-            CHECK(EndsWithoutPage(setup, 5000, page));
-            CHECK(world.Queued("Alice").empty());
-            CHECK(world.Queued("Bob").empty());
-            CHECK_EQ(world.CallLines(), (Lines{"attach", "PltGetUserCount 2", "PltGetUser 0 0", "PltGetUser 1 0",
+            EXPECT_TRUE(EndsWithoutPage(setup, 5000, page));
+            EXPECT_TRUE(world.Queued("Alice").empty());
+            EXPECT_TRUE(world.Queued("Bob").empty());
+            EXPECT_EQ(world.CallLines(), (Lines{"attach", "PltGetUserCount 2", "PltGetUser 0 0", "PltGetUser 1 0",
                                                "detach"}));
         }
         setup.Kill();
-        if (FailureCount() != failures)
-            Note(escape ? "by Escape" : "by the Cancel button");
     }
 }

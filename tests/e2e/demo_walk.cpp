@@ -1,22 +1,28 @@
 // The demo's walk through the wizard when no display is there to click on:
 // every page is accepted as a user would, with a screenshot of each.
-//   demo-walk.exe --setup <demo setup.exe> --standin <demo Palm Desktop folder> --screens <dir>
+//   demo-walk.exe --setup <demo setup.exe> --standin <demo Palm Desktop folder> --screens <dir> --work <dir>
 #include "tests/e2e/harness.h"
 
 #include "res/resource.h"
 
+#include <cstdio>
+
 using namespace e2e;
 
-E2E_TEST(demo)
+namespace {
+
+bool Walk()
 {
     std::string setupExe = Cfg().setupExe;
     std::string folder = setupExe.substr(0, setupExe.find_last_of('\\'));
-    // The runner clears Palm Desktop's key before a test: give it back.
-    if (!CHECK(SetDesktopPath(Cfg().standinDir)))
-        return;
+    // BeginCase clears Palm Desktop's key: give it back.
+    if (!SetDesktopPath(Cfg().standinDir)) {
+        Fail("cannot set DesktopPath");
+        return false;
+    }
     Process setup;
-    if (!CHECK(setup.Start(setupExe, "\"" + setupExe + "\"", folder)))
-        return;
+    if (!setup.Start(setupExe, "\"" + setupExe + "\"", folder))
+        return false;
     const struct {
         PageKind kind;
         const char* name;
@@ -30,13 +36,25 @@ E2E_TEST(demo)
     HWND previous = nullptr;
     for (const auto& step : steps) {
         Page page = WaitFor(setup, step.kind, 10000, previous);
-        if (!page.hwnd)
-            return;
-        Settle(page.hwnd, 300);
-        Screenshot(page.hwnd, JoinPath(Cfg().screensDir, std::string(step.name) + ".bmp"));
+        if (!page.hwnd || !Screenshot(page.hwnd, JoinPath(Cfg().screensDir, std::string(step.name) + ".bmp")))
+            return false;
         std::printf("  %s page shown\n", KindName(step.kind));
-        ClickItem(page.hwnd, step.button);
+        std::fflush(stdout);
+        if (!ClickItem(page.hwnd, step.button))
+            return false;
         previous = page.hwnd;
     }
-    CHECK(setup.WaitExit(10000));
+    return setup.WaitExit(10000);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (!ParseArgs(&argc, argv))
+        return 2;
+    BeginCase("demo");
+    bool ok = Walk();
+    EndCase();
+    return ok && FailureCount() == 0 ? 0 : 1;
 }

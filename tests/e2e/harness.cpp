@@ -3,7 +3,6 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -17,44 +16,27 @@ namespace {
 // a test, not hang the suite.
 const UINT kSendTimeoutMs = 5000;
 
-struct TestEntry {
-    const char* name;
-    TestFn fn;
-    UINT codePage;
-};
+Config g_config;
+std::string g_caseName;
+std::size_t g_failures = 0;
+std::vector<HANDLE> g_live;          // duplicates of the processes the case started
 
-std::vector<TestEntry>& Registry()
+void PrintFailure(const std::string& message)
 {
-    static std::vector<TestEntry> tests;
-    return tests;
+    std::fprintf(stderr, "%s\n", message.c_str());
+    std::fflush(stderr);
 }
 
-Config g_config;
-
-// The running test; the watchdog thread writes here too, under g_lock.
-CRITICAL_SECTION g_lock;
-std::string g_testName;
-std::vector<std::string> g_failures;
-std::vector<std::string> g_notes;
-std::vector<HANDLE> g_live;          // duplicates of the processes the test started
-std::atomic<DWORD> g_timeoutMs{60000};   // the test may change it while it runs
-HANDLE g_testDone = nullptr;
-
-class Lock {
-public:
-    Lock() { EnterCriticalSection(&g_lock); }
-    ~Lock() { LeaveCriticalSection(&g_lock); }
-};
+FailureSink g_sink = PrintFailure;
 
 bool Alive(HANDLE process)
 {
     return WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
 }
 
-// Kills what the test left running; returns how many were still alive.
+// Kills what the case left running; returns how many were still alive.
 int KillLive()
 {
-    Lock lock;
     int killed = 0;
     for (HANDLE h : g_live) {
         if (Alive(h)) {
@@ -62,20 +44,16 @@ int KillLive()
             WaitForSingleObject(h, 5000);
             ++killed;
         }
+        CloseHandle(h);
     }
+    g_live.clear();
     return killed;
 }
 
-void ForgetLive()
-{
-    Lock lock;
-    for (HANDLE h : g_live)
-        CloseHandle(h);
-    g_live.clear();
-}
-
-// setup.exe children of ours that no Process tracks any more.
-int KillStrays()
+// setup.exe processes no Process of this harness tracks: those a case
+// started that outlived their Process (children of ours), or, with `any`,
+// those of an earlier harness process that was killed mid-case.
+int KillStrays(bool any)
 {
     int killed = 0;
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -84,7 +62,8 @@ int KillStrays()
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32First(snap, &entry); more; more = Process32Next(snap, &entry)) {
-        if (entry.th32ParentProcessID != GetCurrentProcessId() || lstrcmpiA(entry.szExeFile, "setup.exe") != 0)
+        if ((!any && entry.th32ParentProcessID != GetCurrentProcessId()) ||
+            lstrcmpiA(entry.szExeFile, "setup.exe") != 0)
             continue;
         HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
         if (h && Alive(h)) {
@@ -97,43 +76,6 @@ int KillStrays()
     }
     CloseHandle(snap);
     return killed;
-}
-
-void PrintResult(bool ok)
-{
-    Lock lock;
-    std::printf("%s %s\n", ok ? "ok" : "FAIL", g_testName.c_str());
-    for (const std::string& f : g_failures)
-        std::printf("    %s\n", f.c_str());
-    for (const std::string& n : g_notes)
-        std::printf("    note: %s\n", n.c_str());
-    std::fflush(stdout);
-}
-
-int g_passed = 0;
-int g_failed = 0;
-
-DWORD WINAPI Watchdog(void*)
-{
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < g_timeoutMs) {
-        if (WaitForSingleObject(g_testDone, 100) == WAIT_OBJECT_0)
-            return 0;
-    }
-    {
-        Lock lock;
-        g_failures.push_back("test ran longer than " + std::to_string(g_timeoutMs / 1000) +
-                             " s; setup.exe killed");
-    }
-    KillLive();
-    // A test stuck outside any wait on the program cannot be stopped from
-    // here; give up on the whole run rather than hang it.
-    if (WaitForSingleObject(g_testDone, 30000) == WAIT_OBJECT_0)
-        return 0;
-    PrintResult(false);
-    std::printf("%d passed, %d failed\n", g_passed, g_failed + 1);
-    std::fflush(stdout);
-    ExitProcess(1);
 }
 
 std::string ToWindowsPath(std::string path)
@@ -176,71 +118,15 @@ std::string Escape(const std::string& bytes, bool utf8)
 
 }  // namespace
 
-// ---------------------------------------------------------------- runner
+// ---------------------------------------------------------------- set-up
 
 const Config& Cfg()
 {
     return g_config;
 }
 
-TestRegistrar::TestRegistrar(const char* name, TestFn fn, UINT codePage)
+bool ParseArgs(int* argc, char** argv)
 {
-    Registry().push_back({name, fn, codePage});
-}
-
-bool Check(bool ok, const char* expr, const char* file, int line)
-{
-    if (!ok)
-        Fail(std::string(file) + ":" + std::to_string(line) + ": CHECK(" + expr + ") failed");
-    return ok;
-}
-
-void FailEq(const char* ea, const char* eb, const std::string& va, const std::string& vb,
-            const char* file, int line)
-{
-    Fail(std::string(file) + ":" + std::to_string(line) + ": CHECK_EQ(" + ea + ", " + eb +
-         ") failed\n        left:  " + va + "\n        right: " + vb);
-}
-
-void Fail(const std::string& message)
-{
-    Lock lock;
-    g_failures.push_back(message);
-}
-
-void Note(const std::string& message)
-{
-    Lock lock;
-    g_notes.push_back(message);
-}
-
-std::size_t FailureCount()
-{
-    Lock lock;
-    return g_failures.size();
-}
-
-const std::string& CurrentTestName()
-{
-    return g_testName;
-}
-
-void SetTestTimeout(DWORD ms)
-{
-    g_timeoutMs = ms;
-}
-
-std::string Show(const std::string& s) { return Escape(s, false); }
-std::string Show(const char* s) { return s ? Escape(s, false) : "(null)"; }
-std::string Show(const std::wstring& s) { return Escape(Utf8(s), true); }
-std::string Show(const wchar_t* s) { return s ? Escape(Utf8(s), true) : "(null)"; }
-std::string Show(bool v) { return v ? "true" : "false"; }
-
-int RunMain(int argc, char** argv)
-{
-    InitializeCriticalSection(&g_lock);
-    g_testDone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     // <build>\tests\e2e\e2e.exe
@@ -250,86 +136,63 @@ int RunMain(int argc, char** argv)
     g_config.setupExe = JoinPath(build, "setup.exe");
     g_config.standinDir = JoinPath(build, "standin");
 
-    std::vector<std::string> filters;
-    bool list = false;
-    for (int i = 1; i < argc; ++i) {
+    int kept = 1;
+    for (int i = 1; i < *argc; ++i) {
         std::string arg = argv[i];
-        std::string* target = nullptr;
-        if (arg == "--work")
-            target = &g_config.workRoot;
-        else if (arg == "--screens")
-            target = &g_config.screensDir;
-        else if (arg == "--setup")
-            target = &g_config.setupExe;
-        else if (arg == "--standin")
-            target = &g_config.standinDir;
-        else if (arg == "--list")
-            list = true;
-        else
-            filters.push_back(arg);
-        if (target) {
-            if (++i >= argc) {
-                std::printf("%s needs a value\n", arg.c_str());
-                return 2;
-            }
-            *target = ToWindowsPath(argv[i]);
+        std::string* target = arg == "--work"      ? &g_config.workRoot
+                              : arg == "--screens" ? &g_config.screensDir
+                              : arg == "--setup"   ? &g_config.setupExe
+                              : arg == "--standin" ? &g_config.standinDir
+                                                   : nullptr;
+        if (!target) {
+            argv[kept++] = argv[i];
+            continue;
         }
+        if (++i >= *argc) {
+            std::printf("%s needs a value\n", arg.c_str());
+            return false;
+        }
+        *target = ToWindowsPath(argv[i]);
     }
-    if (list) {
-        for (const TestEntry& t : Registry())
-            std::printf("%s %u\n", t.name, t.codePage);
-        return 0;
-    }
+    *argc = kept;
+    argv[kept] = nullptr;
     MakeDirs(g_config.workRoot);
     MakeDirs(g_config.screensDir);
-    std::printf("setup: %s\nwork: %s\nANSI code page %u\n", g_config.setupExe.c_str(),
-                g_config.workRoot.c_str(), GetACP());
-    std::fflush(stdout);
+    return true;
+}
 
-    int otherLocale = 0;
-    for (const TestEntry& t : Registry()) {
-        bool chosen = filters.empty();
-        for (const std::string& f : filters)
-            chosen = chosen || std::strstr(t.name, f.c_str()) != nullptr;
-        if (!chosen)
-            continue;
-        if (t.codePage != GetACP()) {
-            ++otherLocale;
-            continue;
-        }
-        {
-            Lock lock;
-            g_testName = t.name;
-            g_failures.clear();
-            g_notes.clear();
-        }
-        g_timeoutMs = 60000;
-        if (!ResetDesktopKey())
-            Fail("could not clear HKCU\\Software\\U.S. Robotics");
-        ResetEvent(g_testDone);
-        HANDLE watchdog = CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
-        t.fn();
-        SetEvent(g_testDone);
-        WaitForSingleObject(watchdog, INFINITE);
-        CloseHandle(watchdog);
-        int left = KillLive() + KillStrays();
-        if (left)
-            Fail(std::to_string(left) + " setup.exe still running at the end of the test; killed");
-        ForgetLive();
-        bool ok;
-        {
-            Lock lock;
-            ok = g_failures.empty();
-        }
-        PrintResult(ok);
-        ++(ok ? g_passed : g_failed);
-    }
-    ResetDesktopKey();
-    if (otherLocale)
-        std::printf("(%d more for another code page)\n", otherLocale);
-    std::printf("%d passed, %d failed\n", g_passed, g_failed);
-    std::fflush(stdout);
-    return g_failed == 0 ? 0 : 1;
+void SetFailureSink(FailureSink sink)
+{
+    g_sink = sink ? sink : PrintFailure;
+}
+
+void Fail(const std::string& message)
+{
+    ++g_failures;
+    g_sink(message);
+}
+
+std::size_t FailureCount()
+{
+    return g_failures;
+}
+
+void BeginCase(const std::string& name)
+{
+    g_caseName = name;
+    KillStrays(true);
+    if (!ResetDesktopKey())
+        Fail("could not clear HKCU\\Software\\U.S. Robotics");
+}
+
+int EndCase()
+{
+    return KillLive() + KillStrays(false);
+}
+
+const std::string& CurrentCaseName()
+{
+    return g_caseName;
 }
 
 // ---------------------------------------------------------------- text
@@ -739,10 +602,8 @@ bool Process::Start(const std::string& exe, const std::string& commandLine, cons
     m_pid = pi.dwProcessId;
     HANDLE dup = nullptr;
     if (DuplicateHandle(GetCurrentProcess(), m_process, GetCurrentProcess(), &dup, 0, FALSE,
-                        DUPLICATE_SAME_ACCESS)) {
-        Lock lock;
+                        DUPLICATE_SAME_ACCESS))
         g_live.push_back(dup);
-    }
     return true;
 }
 
@@ -804,11 +665,6 @@ const char* KindName(PageKind kind)
     return "?";
 }
 
-std::string Show(PageKind kind)
-{
-    return KindName(kind);
-}
-
 std::wstring ClassName(HWND window)
 {
     wchar_t name[256] = L"";
@@ -862,7 +718,7 @@ std::string Describe(HWND dialog)
         s += " \"" + Utf8(caption) + "\"";
     HWND text = GetDlgItem(dialog, 0xFFFF);
     if (text)
-        s += ": " + Show(TextW(text));
+        s += ": " + Escape(Utf8(TextW(text)), true);
     return s;
 }
 
@@ -1663,7 +1519,7 @@ bool Screenshot(HWND window, const std::string& name)
 {
     std::string path = name.find_first_of("\\/:") != std::string::npos
                            ? name
-                           : JoinPath(Cfg().screensDir, CurrentTestName() + "-" + name + ".bmp");
+                           : JoinPath(Cfg().screensDir, CurrentCaseName() + "-" + name + ".bmp");
     RECT r;
     if (!window || !GetWindowRect(window, &r)) {
         Fail("screenshot " + name + ": no window");
@@ -1722,8 +1578,3 @@ bool Screenshot(HWND window, const std::string& name)
 }
 
 }  // namespace e2e
-
-int main(int argc, char** argv)
-{
-    return e2e::RunMain(argc, argv);
-}

@@ -2,102 +2,61 @@
 // program under Wine, drives its pages with real input and reads what they
 // show. Everything here talks to another process, so every message is sent
 // with a timeout and every wait polls for something observable.
+//
+// The harness has no runner and no check macros of its own: the end-to-end
+// cases are GoogleTest cases (tests/e2e/e2e_test.h, e2e_main.cpp), and this
+// file and harness.cpp do not depend on GoogleTest. A program with its own
+// main() (the demo walk, the benchmark) links harness.cpp alone, calls
+// ParseArgs() for the paths and BeginCase()/EndCase() around each run, and
+// reads FailureCount() (or installs its own SetFailureSink) to learn whether
+// a helper failed; without a sink, failures are printed to stderr. It runs on
+// the suite's display and prefix with tests/e2e/session.sh start <build>, then
+// session.sh exec <build> wine <program.exe> ..., then session.sh stop <build>.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <initializer_list>
-#include <sstream>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 namespace e2e {
 
-// ---------------------------------------------------------------- runner
+// ---------------------------------------------------------------- set-up
 
+// The paths a program of the harness works with. ParseArgs takes them from
+// --work, --screens, --setup and --standin (removing those from argv) and
+// otherwise derives them from the program's own place, <build>\tests\e2e\.
 struct Config {
-    std::string workRoot;     // a folder per test is made below it
+    std::string workRoot;     // a folder per case is made below it
     std::string screensDir;   // Screenshot() writes BMP files here
     std::string setupExe;     // the setup.exe under test
     std::string standinDir;   // folder holding Instaide*.dll of the stand-in
 };
 const Config& Cfg();
+// False (with a message printed) on a flag without its value.
+bool ParseArgs(int* argc, char** argv);
 
-typedef void (*TestFn)();
-struct TestRegistrar {
-    TestRegistrar(const char* name, TestFn fn, UINT codePage);
-};
-
-// The ANSI code page the suite is written for: Thai.
+// The ANSI code page the suite is written for: Thai; and the English one.
 const UINT kThaiCodePage = 874;
 const UINT kEnglishCodePage = 1252;
 
-// A test runs only in a run whose ANSI code page is the test's: a Wine
-// process takes its code page from its own Unix locale variables and hands
-// its Unix environment on to every process it starts, whatever environment
-// block CreateProcess is given. So run.sh runs the suite once per locale.
-#define E2E_TEST_CP(name, codePage)                                                     \
-    static void e2e_test_##name();                                                      \
-    static ::e2e::TestRegistrar e2e_registrar_##name(#name, &e2e_test_##name, codePage); \
-    static void e2e_test_##name()
-#define E2E_TEST(name) E2E_TEST_CP(name, ::e2e::kThaiCodePage)
+// Every helper reports what went wrong through Fail(). The sink decides what
+// that means: the GoogleTest cases make each a test failure; by default the
+// message goes to stderr. FailureCount() counts them either way.
+typedef void (*FailureSink)(const std::string& message);
+void SetFailureSink(FailureSink sink);
+void Fail(const std::string& message);
+std::size_t FailureCount();
 
-// Both record the failure with file:line and let the test go on; the result
-// says whether the check held, for tests that cannot go on without it.
-#define CHECK(cond) ::e2e::Check(static_cast<bool>(cond), #cond, __FILE__, __LINE__)
-#define CHECK_EQ(a, b) ::e2e::CheckEq((a), (b), #a, #b, __FILE__, __LINE__)
-
-bool Check(bool ok, const char* expr, const char* file, int line);
-void Fail(const std::string& message);          // a failure not tied to a CHECK
-void Note(const std::string& message);          // printed under the test's line
-std::size_t FailureCount();                     // failures recorded so far in this test
-const std::string& CurrentTestName();
-// The watchdog kills setup.exe and fails the test when it runs longer.
-void SetTestTimeout(DWORD ms);
-// Runs the tests of this run's code page whose name contains one of the
-// filters (all with none); prints one line per test and "N passed, N failed"
-// last. --list prints the names and code pages instead.
-int RunMain(int argc, char** argv);
-
-// Printable forms for CHECK_EQ: 8-bit text with bytes 0x80-0xFF and control
-// characters escaped, UTF-16 text as UTF-8 with the same escapes.
-std::string Show(const std::string& s);
-std::string Show(const char* s);
-std::string Show(const std::wstring& s);
-std::string Show(const wchar_t* s);
-std::string Show(bool v);
-template <class T>
-std::string Show(const T& v)
-{
-    std::ostringstream out;
-    if constexpr (std::is_enum_v<T>)
-        out << static_cast<long long>(v);
-    else if constexpr (std::is_pointer_v<T>)
-        out << static_cast<const void*>(v);
-    else
-        out << v;
-    return out.str();
-}
-template <class T>
-std::string Show(const std::vector<T>& v)
-{
-    std::string out = "{";
-    for (std::size_t i = 0; i < v.size(); ++i)
-        out += (i ? ", " : "") + Show(static_cast<const T&>(v[i]));
-    return out + "}";
-}
-void FailEq(const char* ea, const char* eb, const std::string& va, const std::string& vb,
-            const char* file, int line);
-template <class A, class B>
-bool CheckEq(const A& a, const B& b, const char* ea, const char* eb, const char* file, int line)
-{
-    if (a == b)
-        return true;
-    FailEq(ea, eb, Show(a), Show(b), file, line);
-    return false;
-}
+// A case's bounds: BeginCase names it (worlds and screenshots take the name),
+// clears Palm Desktop's registry key and ends any setup.exe an earlier,
+// killed run of the harness left behind; EndCase kills the setup.exe
+// processes the case left running and says how many there were.
+void BeginCase(const std::string& name);
+int EndCase();
+const std::string& CurrentCaseName();
 
 // Polls cond every stepMs until it holds or timeoutMs passes.
 template <class F>
@@ -137,7 +96,7 @@ std::string JoinPath(const std::string& dir, const std::string& name);
 // names (8-bit, may nest with '\\') can be chosen, for long or Thai paths.
 class World {
 public:
-    explicit World(const std::string& name = CurrentTestName(),
+    explicit World(const std::string& name = CurrentCaseName(),
                    const std::string& installerName = "installer",
                    const std::string& palmName = "Palm");
 
@@ -234,7 +193,6 @@ private:
 
 enum class PageKind { None, Disclaimer, Mode, Users, Finish, MessageBox, Other };
 const char* KindName(PageKind kind);
-std::string Show(PageKind kind);
 
 struct Page {
     HWND hwnd = nullptr;

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# The display and Wine prefix the end-to-end cases of one build folder run in.
+#   session.sh start <build>          an Xvfb display of its own, the 32-bit Wine
+#                                     prefix <build>/wineprefix (made on first use)
+#                                     and a running wineserver
+#   session.sh exec <build> cmd...    runs cmd in that session (ctest's emulator)
+#   session.sh stop <build>           ends it; the case screenshots become PNG
+# The session is written to <build>/e2e-session; several build folders can
+# have one at a time. The locale is the caller's (ctest sets it per case).
+set -u
+cmd=${1:?usage: session.sh start|exec|stop <build> ...}
+build=$(cd "${2:?usage: session.sh $cmd <build>}" && pwd)
+shift 2
+here=$(cd "$(dirname "$0")" && pwd)
+state=$build/e2e-session
+
+export WINEPREFIX=$build/wineprefix
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset WINESERVER
+
+xvfb_alive() {
+    [ -f "$state/xvfb.pid" ] && [ -f "$state/display" ] &&
+        kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null &&
+        [ -e "/tmp/.X11-unix/X$(cut -c2- "$state/display")" ]
+}
+
+case $cmd in
+start)
+    mkdir -p "$state"
+    if ! xvfb_alive; then
+        # A display of our own: no window manager, so nothing moves or
+        # decorates the pages, and the harness sets the foreground itself.
+        # Xvfb -displayfd picks a free display and says which when it is ready.
+        rm -f "$state/display" "$state/xvfb.pid"
+        exec 3>"$state/display.tmp"
+        setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+        echo $! >"$state/xvfb.pid"
+        exec 3>&-
+        # -displayfd writes the number once the server accepts connections.
+        for _ in $(seq 100); do
+            [ -s "$state/display.tmp" ] && break
+            kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null || break
+            sleep 0.1
+        done
+        if [ ! -s "$state/display.tmp" ]; then
+            echo "Xvfb did not start" >&2
+            exit 1
+        fi
+        echo ":$(tr -d '\n' <"$state/display.tmp")" >"$state/display"
+        rm -f "$state/display.tmp"
+    fi
+    DISPLAY=$(cat "$state/display")
+    export DISPLAY
+    # A wineserver left from an earlier session would keep that session's display.
+    wineserver -k >/dev/null 2>&1
+    "$here/../../tools/wine-prefix.sh" || exit 1
+    # Kept running between the cases, so that each case's Wine process
+    # starts against a ready server.
+    setsid wineserver -p </dev/null >/dev/null 2>&1
+    rm -rf "$build/screens"
+    mkdir -p "$build/screens" "$build/e2e-work"
+    echo "session on display $(cat "$state/display"), prefix $WINEPREFIX"
+    ;;
+exec)
+    if ! xvfb_alive; then
+        echo "no end-to-end session for $build: run session.sh start $build first" >&2
+        exit 2
+    fi
+    DISPLAY=$(cat "$state/display")
+    export DISPLAY
+    # Wine's own processes (services, the desktop) that a case's process
+    # happens to start keep its standard output open for as long as they run:
+    # through a pipe, ctest would wait for them.
+    out=$(mktemp "$state/exec.XXXXXX")
+    "$@" >"$out" 2>&1 </dev/null
+    rc=$?
+    cat "$out"
+    rm -f "$out"
+    exit $rc
+    ;;
+stop)
+    wineserver -k >/dev/null 2>&1
+    if [ -f "$state/xvfb.pid" ]; then
+        kill "$(cat "$state/xvfb.pid")" 2>/dev/null
+    fi
+    rm -rf "$state"
+    # Screenshots as PNG: ImageMagick's own convert (another command of that
+    # name may come first in PATH).
+    im=$(command -v convert-im6.q16 || command -v magick || true)
+    for bmp in "$build"/screens/*.bmp; do
+        [ -e "$bmp" ] || continue
+        if [ -n "$im" ]; then
+            "$im" "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+        fi
+    done
+    ;;
+*)
+    echo "usage: session.sh start|exec|stop <build> ..." >&2
+    exit 2
+    ;;
+esac
