@@ -1,0 +1,273 @@
+// Which DLLs setup.exe lets into its process. Planted DLLs leave
+// "<their path>.loaded" beside themselves when loaded.
+//
+// Wine prefers its built-in comctl32 where Windows takes a comctl32.dll from
+// the program's folder first. Windows' order is set per program in Wine's
+// registry (AppDefaults\<exe>\DllOverrides): Wine reads WINEDLLOVERRIDES
+// only from a process's Unix environment, never from the environment block
+// given to CreateProcess, so that variable cannot reach one program alone.
+// These tests run setup.exe under a name of its own, so that the setting
+// never touches another test's setup.exe.
+#include "tests/e2e/harness.h"
+
+#include "res/resource.h"
+
+#include <algorithm>
+
+using namespace e2e;
+
+namespace {
+
+const char kSetupName[] = "mirabo-setup.exe";
+const char kProbeName[] = "imports-comctl32.exe";
+const LPCWSTR kStopIcon = MAKEINTRESOURCEW(32513);
+
+bool CopyStandin(const std::string& name, const std::string& to)
+{
+    return CopyFileA(JoinPath(Cfg().standinDir, name).c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+// Names of the load traces in a folder.
+std::vector<std::string> Traces(const std::string& dir)
+{
+    std::vector<std::string> found;
+    for (const std::string& name : ListDir(dir)) {
+        if (name.size() > 7 && _stricmp(name.c_str() + name.size() - 7, ".loaded") == 0)
+            found.push_back(name);
+    }
+    return found;
+}
+
+bool LayOut(World& world, const std::string& users)
+{
+    return world.Ok() && world.PutInstallerFile("install.tms", "notes\r\n") &&
+           world.PutInstallerFile("install.cfg", "a.prc\r\n") && world.PutInstallerFile("a.prc", "PRC") &&
+           world.StandardPalm(users) &&
+           CopyFileA(world.SetupPath().c_str(), JoinPath(world.InstallerDir(), kSetupName).c_str(), FALSE);
+}
+
+bool StartSetup(Process& setup, const World& world, const std::string& cwd)
+{
+    std::string exe = JoinPath(world.InstallerDir(), kSetupName);
+    return setup.Start(exe, "\"" + exe + "\"", cwd);
+}
+
+// Wine's load order for one DLL in one program ("native,builtin", or "" for
+// none at all) for the length of a test.
+class LoadOrder {
+public:
+    LoadOrder(const char* exe, const char* dll, const char* order)
+        : m_key(std::string("Software\\Wine\\AppDefaults\\") + exe)
+    {
+        HKEY key;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, (m_key + "\\DllOverrides").c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                            nullptr, &key, nullptr) != ERROR_SUCCESS)
+            return;
+        m_ok = RegSetValueExA(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(order),
+                              static_cast<DWORD>(strlen(order) + 1)) == ERROR_SUCCESS;
+        RegCloseKey(key);
+    }
+    ~LoadOrder() { RegDeleteTreeA(HKEY_CURRENT_USER, m_key.c_str()); }
+    LoadOrder(const LoadOrder&) = delete;
+    LoadOrder& operator=(const LoadOrder&) = delete;
+    bool Ok() const { return m_ok; }
+
+private:
+    std::string m_key;
+    bool m_ok = false;
+};
+
+// Accepts the disclaimer and confirms the mode page; the users page is next.
+bool ThroughModePage(const Process& setup, HWND* last)
+{
+    Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
+    if (!disclaimer.hwnd)
+        return false;
+    ClickItem(disclaimer.hwnd, IDOK);
+    Page mode = WaitFor(setup, PageKind::Mode, 10000, disclaimer.hwnd);
+    if (!mode.hwnd)
+        return false;
+    ClickItem(mode.hwnd, IDOK);
+    *last = mode.hwnd;
+    return true;
+}
+
+// From the users page on: the listed names, then OK, the finish page and its button.
+void ConfirmUsersAndFinish(World& world, Process& setup, HWND last, const std::vector<std::string>& expectedRows)
+{
+    Page users = WaitFor(setup, PageKind::Users, 10000, last);
+    if (!users.hwnd)
+        return;
+    RemoteListView list(Control(users.hwnd, IDC_USERLIST));
+    std::vector<std::string> rows = list.Rows();
+    std::sort(rows.begin(), rows.end());
+    CHECK_EQ(rows, expectedRows);
+    std::string checked;
+    for (int i = 0; i < list.Count(); ++i) {
+        if (list.Checked(i))
+            checked = list.TextA(i);
+    }
+    ClickItem(users.hwnd, IDOK);
+    Page finish = WaitFor(setup, PageKind::Finish, 10000, users.hwnd);
+    if (CHECK(!checked.empty()))
+        CHECK_EQ(world.Queued(checked), std::vector<std::string>{"a.prc"});
+    if (!finish.hwnd)
+        return;
+    ClickItem(finish.hwnd, IDCANCEL);
+    CHECK(EndsWithoutPage(setup, 5000, finish.hwnd));
+}
+
+// Swaps a file of the system folder for a damaged one for the length of a
+// test, and puts the original back however the test ends.
+class DamagedSystemFile {
+public:
+    DamagedSystemFile(const std::string& name, const std::string& standin)
+    {
+        char folder[MAX_PATH];
+        UINT got = GetSystemDirectoryA(folder, MAX_PATH);
+        if (got == 0 || got >= MAX_PATH)
+            return;
+        m_path = JoinPath(folder, name);
+        m_saved = m_path + ".e2e-saved";
+        if (FileExists(m_saved) && !MoveFileExA(m_saved.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING))
+            return;   // an earlier run's copy could not be put back
+        if (!MoveFileExA(m_path.c_str(), m_saved.c_str(), 0))
+            return;
+        m_swapped = true;
+        m_ok = CopyStandin(standin, m_path);
+    }
+    ~DamagedSystemFile()
+    {
+        if (!m_swapped)
+            return;
+        DeleteFileA((m_path + ".loaded").c_str());
+        if (!MoveFileExA(m_saved.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING))
+            Fail("could not put back " + m_path);
+    }
+    DamagedSystemFile(const DamagedSystemFile&) = delete;
+    DamagedSystemFile& operator=(const DamagedSystemFile&) = delete;
+    bool Ok() const { return m_ok; }
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path, m_saved;
+    bool m_swapped = false;
+    bool m_ok = false;
+};
+
+}  // namespace
+
+// A comctl32.dll in the download folder next to setup.exe is never loaded,
+// and the wizard still works: the list view comes from the system's copy.
+// A program importing comctl32 the ordinary way, started from the same folder
+// with the same settings, does load it: the setting reaches the process.
+E2E_TEST(planted_comctl32_beside_setup_is_never_loaded)
+{
+    World world;
+    LoadOrder setupOrder(kSetupName, "comctl32", "native,builtin");
+    LoadOrder probeOrder(kProbeName, "comctl32", "native,builtin");
+    if (!CHECK(LayOut(world, "Alice\n")) || !CHECK(setupOrder.Ok() && probeOrder.Ok()) ||
+        !CHECK(CopyStandin("planted-comctl32\\comctl32.dll", JoinPath(world.InstallerDir(), "comctl32.dll"))))
+        return;
+
+    Process setup;
+    HWND last = nullptr;
+    if (!CHECK(StartSetup(setup, world, world.InstallerDir())) || !ThroughModePage(setup, &last))
+        return;
+    ConfirmUsersAndFinish(world, setup, last, {"Alice"});
+    CHECK_EQ(Traces(world.InstallerDir()), std::vector<std::string>{});
+
+    std::string probe = JoinPath(world.InstallerDir(), kProbeName);
+    Process control;
+    if (!CHECK(CopyStandin(kProbeName, probe)) ||
+        !CHECK(control.Start(probe, "\"" + probe + "\"", world.InstallerDir())) || !CHECK(control.WaitExit()))
+        return;
+    CHECK_EQ(Traces(world.InstallerDir()).size(), 1u);
+}
+
+// Palm Desktop's library needs Companion.dll of its own folder. Same-named
+// DLLs beside setup.exe and in its current directory are never taken instead.
+E2E_TEST(library_takes_its_companion_from_palm_desktop_folder)
+{
+    World world;
+    std::string cwd = JoinPath(world.Root(), "cwd");
+    if (!CHECK(LayOut(world, "Alice\nBob\n")) || !CHECK(world.UseStandin("Instaide-companion.dll")) ||
+        !CHECK(CopyStandin("companion\\Companion.dll", JoinPath(world.PalmDir(), "Companion.dll"))) ||
+        !CHECK(MakeDirs(cwd)) ||
+        !CHECK(CopyStandin("planted-companion\\Companion.dll", JoinPath(world.InstallerDir(), "Companion.dll"))) ||
+        !CHECK(CopyStandin("planted-companion\\Companion.dll", JoinPath(cwd, "Companion.dll"))))
+        return;
+
+    Process setup;
+    HWND last = nullptr;
+    if (!CHECK(StartSetup(setup, world, cwd)) || !ThroughModePage(setup, &last))
+        return;
+    ConfirmUsersAndFinish(world, setup, last, {"Alice", "Bob"});
+    CHECK_EQ(Traces(world.InstallerDir()), std::vector<std::string>{});
+    CHECK_EQ(Traces(cwd), std::vector<std::string>{});
+    // Both loads of the library: the users read, the file queued.
+    std::vector<std::string> calls = world.CallLines();
+    CHECK_EQ(std::count(calls.begin(), calls.end(), std::string("attach")), 2);
+}
+
+// Without the common controls no page can work: the user is told at once,
+// before any page, and nothing is queued.
+E2E_TEST(without_common_controls_the_user_is_told)
+{
+    World world;
+    LoadOrder order(kSetupName, "comctl32", "");
+    Process setup;
+    if (!CHECK(LayOut(world, "Alice\n")) || !CHECK(order.Ok()) ||
+        !CHECK(StartSetup(setup, world, world.InstallerDir())))
+        return;
+    Page first = WaitPage(setup);
+    if (!CHECK_EQ(first.kind, PageKind::MessageBox))
+        return;
+    MessageBoxInfo box = ReadMessageBox(first.hwnd);
+    CHECK_EQ(box.caption, std::wstring(L"Error"));
+    CHECK(box.text.find(L"common controls") != std::wstring::npos);
+    CHECK(box.text.find(L"comctl32.dll") != std::wstring::npos);
+    CHECK(box.text.find(L"Nothing has been installed.") != std::wstring::npos);
+    CHECK(box.owner == nullptr);
+    CHECK(ShowsSystemIcon(box.hwnd, kStopIcon));
+    Screenshot(box.hwnd, "box");
+    CHECK(PressMessageBoxOk(box.hwnd));
+    CHECK(EndsWithoutPage(setup, 5000, box.hwnd));
+    CHECK(world.CallLines().empty());
+    CHECK(world.Queued("Alice").empty());
+}
+
+// A damaged system comctl32.dll that registers no list view: the users page
+// cannot be created. The user hears which page and why, nothing is queued,
+// and no finish page claims the installation is complete.
+E2E_TEST(page_that_cannot_be_shown_ends_the_run_without_finish_page)
+{
+    World world;
+    LoadOrder order(kSetupName, "comctl32", "native,builtin");
+    if (!CHECK(LayOut(world, "Alice\n")) || !CHECK(order.Ok()))
+        return;
+    DamagedSystemFile damaged("comctl32.dll", "planted-comctl32\\comctl32.dll");
+    if (!CHECK(damaged.Ok()))
+        return;
+
+    Process setup;
+    HWND last = nullptr;
+    if (!CHECK(StartSetup(setup, world, world.InstallerDir())) || !ThroughModePage(setup, &last))
+        return;
+    // The damaged copy is the one in use, so the failure below is the one meant.
+    CHECK(FileExists(damaged.Path() + ".loaded"));
+    MessageBoxInfo box = WaitMessageBox(setup);
+    if (!box.hwnd)
+        return;
+    CHECK_EQ(box.caption, std::wstring(L"Error"));
+    CHECK(box.text.find(L"HotSync user page") != std::wstring::npos);
+    CHECK(box.text.find(L"Nothing has been installed.") != std::wstring::npos);
+    CHECK(box.text.find(L"(error ") != std::wstring::npos || box.text.find(L"no reason") != std::wstring::npos);
+    CHECK(ShowsSystemIcon(box.hwnd, kStopIcon));
+    Note("box: " + Utf8(box.text));
+    Screenshot(box.hwnd, "box");
+    CHECK(PressMessageBoxOk(box.hwnd));
+    CHECK(EndsWithoutPage(setup, 5000, box.hwnd));
+    CHECK(world.CallLines().empty());
+    CHECK(world.Queued("Alice").empty());
+}
