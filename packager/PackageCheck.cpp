@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <utility>
 
 #include "packager/Folder.h"
 #include "packager/PalmHeader.h"
@@ -42,14 +43,14 @@ char Fold(char c)
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool SameIgnoringCase(const std::string& a, const std::string& b)
+// Windows compares names without regard to case; the names are 8-bit ANSI
+// text, whose only cased letters the checker can know are ASCII ones.
+std::string Folded(const std::string& name)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Fold(a[i]) != Fold(b[i]))
-            return false;
-    return true;
+    std::string folded = name;
+    for (char& c : folded)
+        c = Fold(c);
+    return folded;
 }
 
 // A name as the report shows it: in quotes, control bytes spelled out.
@@ -60,7 +61,7 @@ std::string Quote(const std::string& text)
         unsigned char u = static_cast<unsigned char>(c);
         if (u < 0x20 || u == 0x7F) {
             char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", u);
+            (void)std::snprintf(hex, sizeof hex, "\\x%02X", u);
             out += hex;
         } else {
             out.push_back(c);
@@ -153,18 +154,18 @@ public:
             std::string problem = NameProblem(path[i]);
             if (!problem.empty())
                 return {Where::BadName, std::string(), problem, false};
-            const std::vector<std::string>* names = Listing(r.actual, &r.detail);
+            const Names* names = Listing(r.actual, &r.detail);
             if (!names) {
                 r.where = Where::Unreadable;
                 return r;
             }
             const std::string* match = nullptr;
-            for (const std::string& n : *names)
-                if (n == path[i])
-                    match = &n;
-            for (std::size_t k = 0; !match && k < names->size(); ++k)
-                if (SameIgnoringCase((*names)[k], path[i]))
-                    match = &(*names)[k];
+            auto exact = names->exact.find(path[i]);
+            auto folded = names->folded.find(Folded(path[i]));
+            if (exact != names->exact.end())
+                match = &*exact;
+            else if (folded != names->folded.end())
+                match = &folded->second;
             if (!match) {
                 r.where = Where::Missing;
                 r.detail = r.actual.empty() ? std::string() : " (no " + Quote(path[i]) + " in " + Quote(r.actual) + ")";
@@ -196,20 +197,30 @@ public:
     }
 
 private:
-    const std::vector<std::string>* Listing(const std::string& folder, std::string* error)
+    struct Names {
+        std::set<std::string> exact;
+        std::map<std::string, std::string> folded;   // upper-cased → the first such name
+    };
+
+    const Names* Listing(const std::string& folder, std::string* error)
     {
         auto found = listings_.find(folder);
         if (found == listings_.end()) {
-            std::vector<std::string> names;
-            if (!ListFolder(folder.empty() ? root_ : root_ + "/" + folder, &names, error))
+            std::vector<std::string> list;
+            if (!ListFolder(folder.empty() ? root_ : root_ + "/" + folder, &list, error))
                 return nullptr;
-            found = listings_.emplace(folder, names).first;
+            Names names;
+            for (const std::string& n : list) {
+                names.exact.insert(n);
+                names.folded.emplace(Folded(n), n);
+            }
+            found = listings_.emplace(folder, std::move(names)).first;
         }
         return &found->second;
     }
 
     std::string root_;
-    std::map<std::string, std::vector<std::string>> listings_;
+    std::map<std::string, Names> listings_;
 };
 
 class Checker {

@@ -21,7 +21,7 @@ void Print(const Finding& f)
 int main(int argc, char** argv)
 {
     if (argc != 2 || argv[1][0] == '\0' || std::string(argv[1]) == "--help") {
-        std::fprintf(stderr,
+        (void)std::fprintf(stderr,
                      "usage: check-package FOLDER\n"
                      "Checks the package folder that setup.exe ships in: its lists, notes and listed files.\n");
         return 2;
@@ -30,7 +30,7 @@ int main(int argc, char** argv)
     PackageReport report;
     std::string failure;
     if (!CheckPackage(folder, &report, &failure)) {
-        std::fprintf(stderr, "check-package: %s: %s\n", folder.c_str(), failure.c_str());
+        (void)std::fprintf(stderr, "check-package: %s: %s\n", folder.c_str(), failure.c_str());
         return 2;
     }
     for (const Finding& f : report.findings)
@@ -43,6 +43,8 @@ int main(int argc, char** argv)
     std::printf("%s: %d error%s, %d warning%s, %d entr%s checked\n", folder.c_str(), report.errors,
                 report.errors == 1 ? "" : "s", report.warnings, report.warnings == 1 ? "" : "s", report.entries,
                 report.entries == 1 ? "y" : "ies");
-    std::fflush(stdout);
+    // A report that could not be written whole is no report.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        return 2;
     return report.errors > 0 ? 1 : 0;
 }
