@@ -8,7 +8,7 @@
 // given to CreateProcess, so that variable cannot reach one program alone.
 // These tests run setup.exe under a name of its own, so that the setting
 // never touches another test's setup.exe.
-#include "tests/e2e/harness.h"
+#include "tests/e2e/e2e_test.h"
 
 #include "res/resource.h"
 
@@ -101,7 +101,7 @@ void ConfirmUsersAndFinish(World& world, Process& setup, HWND last, const std::v
     RemoteListView list(Control(users.hwnd, IDC_USERLIST));
     std::vector<std::string> rows = list.Rows();
     std::sort(rows.begin(), rows.end());
-    CHECK_EQ(rows, expectedRows);
+    EXPECT_EQ(rows, expectedRows);
     std::string checked;
     for (int i = 0; i < list.Count(); ++i) {
         if (list.Checked(i))
@@ -109,12 +109,14 @@ void ConfirmUsersAndFinish(World& world, Process& setup, HWND last, const std::v
     }
     ClickItem(users.hwnd, IDOK);
     Page finish = WaitFor(setup, PageKind::Finish, 10000, users.hwnd);
-    if (CHECK(!checked.empty()))
-        CHECK_EQ(world.Queued(checked), std::vector<std::string>{"a.prc"});
+    EXPECT_FALSE(checked.empty());
+    if (!checked.empty()) {
+        EXPECT_EQ(world.Queued(checked), std::vector<std::string>{"a.prc"});
+    }
     if (!finish.hwnd)
         return;
     ClickItem(finish.hwnd, IDCANCEL);
-    CHECK(EndsWithoutPage(setup, 5000, finish.hwnd));
+    EXPECT_TRUE(EndsWithoutPage(setup, 5000, finish.hwnd));
 }
 
 // Swaps a file of the system folder for a damaged one for the length of a
@@ -161,113 +163,114 @@ private:
 // and the wizard still works: the list view comes from the system's copy.
 // A program importing comctl32 the ordinary way, started from the same folder
 // with the same settings, does load it: the setting reaches the process.
-E2E_TEST(planted_comctl32_beside_setup_is_never_loaded)
+TEST_F(Thai, planted_comctl32_beside_setup_is_never_loaded)
 {
     World world;
     LoadOrder setupOrder(kSetupName, "comctl32", "native,builtin");
     LoadOrder probeOrder(kProbeName, "comctl32", "native,builtin");
-    if (!CHECK(LayOut(world, "Alice\n")) || !CHECK(setupOrder.Ok() && probeOrder.Ok()) ||
-        !CHECK(CopyStandin("planted-comctl32\\comctl32.dll", JoinPath(world.InstallerDir(), "comctl32.dll"))))
-        return;
+    ASSERT_TRUE(LayOut(world, "Alice\n"));
+    ASSERT_TRUE(setupOrder.Ok() && probeOrder.Ok());
+    ASSERT_TRUE(CopyStandin("planted-comctl32\\comctl32.dll", JoinPath(world.InstallerDir(), "comctl32.dll")));
 
     Process setup;
     HWND last = nullptr;
-    if (!CHECK(StartSetup(setup, world, world.InstallerDir())) || !ThroughModePage(setup, &last))
+    ASSERT_TRUE(StartSetup(setup, world, world.InstallerDir()));
+    if (!ThroughModePage(setup, &last))
         return;
     ConfirmUsersAndFinish(world, setup, last, {"Alice"});
-    CHECK_EQ(Traces(world.InstallerDir()), std::vector<std::string>{});
+    EXPECT_EQ(Traces(world.InstallerDir()), std::vector<std::string>{});
 
     std::string probe = JoinPath(world.InstallerDir(), kProbeName);
     Process control;
-    if (!CHECK(CopyStandin(kProbeName, probe)) ||
-        !CHECK(control.Start(probe, "\"" + probe + "\"", world.InstallerDir())) || !CHECK(control.WaitExit()))
-        return;
-    CHECK_EQ(Traces(world.InstallerDir()).size(), 1u);
+    ASSERT_TRUE(CopyStandin(kProbeName, probe));
+    ASSERT_TRUE(control.Start(probe, "\"" + probe + "\"", world.InstallerDir()));
+    ASSERT_TRUE(control.WaitExit());
+    EXPECT_EQ(Traces(world.InstallerDir()).size(), 1u);
 }
 
 // Palm Desktop's library needs Companion.dll of its own folder. Same-named
 // DLLs beside setup.exe and in its current directory are never taken instead.
-E2E_TEST(library_takes_its_companion_from_palm_desktop_folder)
+TEST_F(Thai, library_takes_its_companion_from_palm_desktop_folder)
 {
     World world;
     std::string cwd = JoinPath(world.Root(), "cwd");
-    if (!CHECK(LayOut(world, "Alice\nBob\n")) || !CHECK(world.UseStandin("Instaide-companion.dll")) ||
-        !CHECK(CopyStandin("companion\\Companion.dll", JoinPath(world.PalmDir(), "Companion.dll"))) ||
-        !CHECK(MakeDirs(cwd)) ||
-        !CHECK(CopyStandin("planted-companion\\Companion.dll", JoinPath(world.InstallerDir(), "Companion.dll"))) ||
-        !CHECK(CopyStandin("planted-companion\\Companion.dll", JoinPath(cwd, "Companion.dll"))))
-        return;
+    ASSERT_TRUE(LayOut(world, "Alice\nBob\n"));
+    ASSERT_TRUE(world.UseStandin("Instaide-companion.dll"));
+    ASSERT_TRUE(CopyStandin("companion\\Companion.dll", JoinPath(world.PalmDir(), "Companion.dll")));
+    ASSERT_TRUE(MakeDirs(cwd));
+    ASSERT_TRUE(CopyStandin("planted-companion\\Companion.dll", JoinPath(world.InstallerDir(), "Companion.dll")));
+    ASSERT_TRUE(CopyStandin("planted-companion\\Companion.dll", JoinPath(cwd, "Companion.dll")));
 
     Process setup;
     HWND last = nullptr;
-    if (!CHECK(StartSetup(setup, world, cwd)) || !ThroughModePage(setup, &last))
+    ASSERT_TRUE(StartSetup(setup, world, cwd));
+    if (!ThroughModePage(setup, &last))
         return;
     ConfirmUsersAndFinish(world, setup, last, {"Alice", "Bob"});
-    CHECK_EQ(Traces(world.InstallerDir()), std::vector<std::string>{});
-    CHECK_EQ(Traces(cwd), std::vector<std::string>{});
+    EXPECT_EQ(Traces(world.InstallerDir()), std::vector<std::string>{});
+    EXPECT_EQ(Traces(cwd), std::vector<std::string>{});
     // Both loads of the library: the users read, the file queued.
     std::vector<std::string> calls = world.CallLines();
-    CHECK_EQ(std::count(calls.begin(), calls.end(), std::string("attach")), 2);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), std::string("attach")), 2);
 }
 
 // Without the common controls no page can work: the user is told at once,
 // before any page, and nothing is queued.
-E2E_TEST(without_common_controls_the_user_is_told)
+TEST_F(Thai, without_common_controls_the_user_is_told)
 {
     World world;
     LoadOrder order(kSetupName, "comctl32", "");
     Process setup;
-    if (!CHECK(LayOut(world, "Alice\n")) || !CHECK(order.Ok()) ||
-        !CHECK(StartSetup(setup, world, world.InstallerDir())))
-        return;
+    ASSERT_TRUE(LayOut(world, "Alice\n"));
+    ASSERT_TRUE(order.Ok());
+    ASSERT_TRUE(StartSetup(setup, world, world.InstallerDir()));
     Page first = WaitPage(setup);
-    if (!CHECK_EQ(first.kind, PageKind::MessageBox))
-        return;
+    ASSERT_EQ(first.kind, PageKind::MessageBox);
     MessageBoxInfo box = ReadMessageBox(first.hwnd);
-    CHECK_EQ(box.caption, std::wstring(L"Error"));
-    CHECK(box.text.find(L"common controls") != std::wstring::npos);
-    CHECK(box.text.find(L"comctl32.dll") != std::wstring::npos);
-    CHECK(box.text.find(L"Nothing has been installed.") != std::wstring::npos);
-    CHECK(box.owner == nullptr);
-    CHECK(ShowsSystemIcon(box.hwnd, kStopIcon));
+    EXPECT_EQ(box.caption, std::wstring(L"Error"));
+    EXPECT_TRUE(box.text.find(L"common controls") != std::wstring::npos);
+    EXPECT_TRUE(box.text.find(L"comctl32.dll") != std::wstring::npos);
+    EXPECT_TRUE(box.text.find(L"Nothing has been installed.") != std::wstring::npos);
+    EXPECT_TRUE(box.owner == nullptr);
+    EXPECT_TRUE(ShowsSystemIcon(box.hwnd, kStopIcon));
     Screenshot(box.hwnd, "box");
-    CHECK(PressMessageBoxOk(box.hwnd));
-    CHECK(EndsWithoutPage(setup, 5000, box.hwnd));
-    CHECK(world.CallLines().empty());
-    CHECK(world.Queued("Alice").empty());
+    EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
+    EXPECT_TRUE(EndsWithoutPage(setup, 5000, box.hwnd));
+    EXPECT_TRUE(world.CallLines().empty());
+    EXPECT_TRUE(world.Queued("Alice").empty());
 }
 
 // A damaged system comctl32.dll that registers no list view: the users page
 // cannot be created. The user hears which page and why, nothing is queued,
 // and no finish page claims the installation is complete.
-E2E_TEST(page_that_cannot_be_shown_ends_the_run_without_finish_page)
+TEST_F(Thai, page_that_cannot_be_shown_ends_the_run_without_finish_page)
 {
     World world;
     LoadOrder order(kSetupName, "comctl32", "native,builtin");
-    if (!CHECK(LayOut(world, "Alice\n")) || !CHECK(order.Ok()))
-        return;
+    ASSERT_TRUE(LayOut(world, "Alice\n"));
+    ASSERT_TRUE(order.Ok());
     DamagedSystemFile damaged("comctl32.dll", "planted-comctl32\\comctl32.dll");
-    if (!CHECK(damaged.Ok()))
-        return;
+    ASSERT_TRUE(damaged.Ok());
 
     Process setup;
     HWND last = nullptr;
-    if (!CHECK(StartSetup(setup, world, world.InstallerDir())) || !ThroughModePage(setup, &last))
+    ASSERT_TRUE(StartSetup(setup, world, world.InstallerDir()));
+    if (!ThroughModePage(setup, &last))
         return;
     // The damaged copy is the one in use, so the failure below is the one meant.
-    CHECK(FileExists(damaged.Path() + ".loaded"));
+    EXPECT_TRUE(FileExists(damaged.Path() + ".loaded"));
     MessageBoxInfo box = WaitMessageBox(setup);
     if (!box.hwnd)
         return;
-    CHECK_EQ(box.caption, std::wstring(L"Error"));
-    CHECK(box.text.find(L"HotSync user page") != std::wstring::npos);
-    CHECK(box.text.find(L"Nothing has been installed.") != std::wstring::npos);
-    CHECK(box.text.find(L"(error ") != std::wstring::npos || box.text.find(L"no reason") != std::wstring::npos);
-    CHECK(ShowsSystemIcon(box.hwnd, kStopIcon));
-    Note("box: " + Utf8(box.text));
+    EXPECT_EQ(box.caption, std::wstring(L"Error"));
+    EXPECT_TRUE(box.text.find(L"HotSync user page") != std::wstring::npos);
+    EXPECT_TRUE(box.text.find(L"Nothing has been installed.") != std::wstring::npos);
+    EXPECT_TRUE(box.text.find(L"(error ") != std::wstring::npos || box.text.find(L"no reason") != std::wstring::npos);
+    EXPECT_TRUE(ShowsSystemIcon(box.hwnd, kStopIcon));
+    RecordProperty("box", Utf8(box.text));
     Screenshot(box.hwnd, "box");
-    CHECK(PressMessageBoxOk(box.hwnd));
-    CHECK(EndsWithoutPage(setup, 5000, box.hwnd));
-    CHECK(world.CallLines().empty());
-    CHECK(world.Queued("Alice").empty());
+    EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
+    EXPECT_TRUE(EndsWithoutPage(setup, 5000, box.hwnd));
+    EXPECT_TRUE(world.CallLines().empty());
+    EXPECT_TRUE(world.Queued("Alice").empty());
 }
