@@ -2,6 +2,9 @@
 // ship. It answers from users.txt in its own folder and appends every call to
 // calls.log there, so a test both decides what the installer is told and sees
 // exactly what the installer asked, and when it loaded and released us.
+// users.txt is read once per load. With its "#timed" line the release also
+// logs when we were loaded and released and how long the installer spent in
+// here, so that a benchmark can take the installer's own time alone.
 //
 // All text is 8-bit: names are the raw bytes of users.txt (code page 874 for
 // Thai), handed to the ANSI file functions as they are.
@@ -113,8 +116,9 @@ const char* Printable(const char* text)
     return text ? text : "(null)";
 }
 
-// users.txt as last written: read afresh on every call, since it is tiny and
-// tests rewrite it between runs.
+// users.txt as it was at the first call after the library was loaded: read
+// once per load, as Palm Desktop's library reads its users once, so that a
+// call costs the installer no file reading. Tests write it before each run.
 struct Users {
     char* text = nullptr;               // the file, each line terminated in place
     const char** names = nullptr;       // listed names, "##" already read as "#"
@@ -293,6 +297,41 @@ bool IsKnownUser(const Users& users, const char* user)
     return false;
 }
 
+// Read on first use and kept until the library is released.
+Users g_users;
+bool g_usersLoaded;
+
+const Users& TheUsers()
+{
+    if (!g_usersLoaded) {
+        g_usersLoaded = true;
+        LoadUsers(g_users);
+    }
+    return g_users;
+}
+
+// For timing the installer alone (#timed): when the library was loaded and
+// how long the installer has waited inside it since, in counter ticks.
+LARGE_INTEGER g_loadedAt;
+long long g_ticksInside;
+
+// Adds the time since `start` to the time spent inside.
+void LeaveTimed(const LARGE_INTEGER& start)
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    g_ticksInside += now.QuadPart - start.QuadPart;
+}
+
+// Split so that a counter reading since boot does not overflow.
+long long Microseconds(long long ticks)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    long long f = frequency.QuadPart;
+    return ticks / f * 1000000 + ticks % f * 1000000 / f;
+}
+
 int UserCount(const Users& users)
 {
     const char* forced = nullptr;
@@ -380,47 +419,58 @@ extern "C" {
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH) {
+        QueryPerformanceCounter(&g_loadedAt);
         g_module = module;
         DisableThreadLibraryCalls(module);
         Log("attach");
+        LeaveTimed(g_loadedAt);
     } else if (reason == DLL_PROCESS_DETACH) {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
         Log("detach");
+        // When we were loaded and released, on the counter every process of
+        // the machine reads, and how much of that the installer spent in
+        // here; the two lines logged now are in neither.
+        if (g_usersLoaded && HasSwitch(g_users, "timed"))
+            Log("timed %lld %lld %lld", Microseconds(g_loadedAt.QuadPart), Microseconds(now.QuadPart),
+                Microseconds(g_ticksInside));
     }
     return TRUE;
 }
 
 EXPORT_PltGetUserCount int WINAPI PltGetUserCount(void)
 {
-    Users users;
-    LoadUsers(users);
-    int result = UserCount(users);
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    int result = UserCount(TheUsers());
     Log("PltGetUserCount %d", result);
+    LeaveTimed(start);
     return result;
 }
 
 EXPORT_PltGetUser int WINAPI PltGetUser(unsigned int index, char* nameBuffer, short* bufferSize)
 {
-    Users users;
-    LoadUsers(users);
-    int result = GetUser(users, index, nameBuffer, bufferSize);
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    int result = GetUser(TheUsers(), index, nameBuffer, bufferSize);
     Log("PltGetUser %u %d", index, result);
+    LeaveTimed(start);
     return result;
 }
 
 EXPORT_PltInstallFile int WINAPI PltInstallFile(const char* user, const char* path)
 {
-    LARGE_INTEGER start, end, frequency;
+    LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
-    Users users;
-    LoadUsers(users);
+    const Users& users = TheUsers();
     int result = InstallFile(users, user, path);
     Log("PltInstallFile %s|%s %d", Printable(user), Printable(path), result);
     if (HasSwitch(users, "nocopy")) {
         // For timing the installer alone: how long this call kept it waiting.
         QueryPerformanceCounter(&end);
-        QueryPerformanceFrequency(&frequency);
-        Log("busy %lld", (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart);
+        Log("busy %lld", Microseconds(end.QuadPart - start.QuadPart));
     }
+    LeaveTimed(start);
     return result;
 }
 
