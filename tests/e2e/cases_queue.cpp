@@ -252,49 +252,6 @@ TEST_F(Thai, mode_notes_follow_the_choice)
     setup.Kill();
 }
 
-// One page, install.tms rewritten before each click on Install.
-TEST_F(Thai, mode_notes_are_shown_as_raw_bytes)
-{
-    const struct {
-        const char* name;
-        std::string bytes;
-        std::string shown;      // in code page 874
-        std::wstring wide;
-        int lines;
-    } rows[] = {
-        {"thai", "\xC0\xD2\xC9\xD2\xE4\xB7\xC2\r\nline 2\r\nline 3", "\xC0\xD2\xC9\xD2\xE4\xB7\xC2\r\nline 2\r\nline 3",
-         L"\u0E20\u0E32\u0E29\u0E32\u0E44\u0E17\u0E22\r\nline 2\r\nline 3", 3},
-        {"zero byte", std::string("before\0after\r\nmore", 18), "before", L"before", 1},
-        {"empty", "", "", L"", 1},
-        {"zero byte first", std::string("\0hidden", 7), "", L"", 1},
-    };
-    World world;
-    Process setup;
-    ASSERT_TRUE(LayOut(world));
-    Page mode = StartAtMode(world, setup);
-    if (!mode.hwnd)
-        return;
-    HWND notes = Control(mode.hwnd, IDC_TEXT);
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string("row ") + (row.name));
-        [&] {
-            EXPECT_TRUE(world.PutInstallerFile("install.tms", row.bytes));
-            // Something else first, so that every row changes the box.
-            EXPECT_TRUE(world.PutInstallerFile("update.tms", "previous"));
-            ClickItem(mode.hwnd, IDC_UPDATE);
-            EXPECT_TRUE(WaitUntil([&] { return TextA(notes) == "previous"; }, 3000));
-            ClickItem(mode.hwnd, IDC_INSTALL);
-            EXPECT_TRUE(WaitUntil([&] { return TextA(notes, kThaiCodePage) == row.shown; }, 3000));
-            EXPECT_EQ(TextW(notes), row.wide);
-            EXPECT_EQ(LineCount(notes), row.lines);
-            if (row.lines > 1)
-                Screenshot(mode.hwnd, "thai-notes");
-        }();
-    }
-    EXPECT_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
-    setup.Kill();
-}
-
 // One page through every kind of unreadable notes file, for both buttons.
 TEST_F(Thai, mode_unreadable_notes_show_the_file_error)
 {
