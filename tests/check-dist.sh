@@ -39,8 +39,7 @@ for f in setup.exe check-package.exe packaging.md BUILDINFO sample-package/insta
     [ -s "$dist/$f" ] || fail "$f missing from the release folder"
 done
 
-mkdir "$work/unzipped"
-unzip -q "$zip" -d "$work/unzipped"
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$work/unzipped"
 diff -r "$dist" "$work/unzipped/${dist##*/}" || fail "the zip does not hold the folder"
 
 checked=""
