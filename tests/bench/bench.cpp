@@ -24,10 +24,10 @@ using namespace e2e;
 
 namespace {
 
-// Start-up runs are short and noisy; the other figures are read inside the
-// process and vary far less, so fewer of their long walks do.
+// Start-up runs are short, so many; each walk to the user page takes about a
+// second.
 const int kStartPairs = 31;
-const int kWalkPairs = 7;
+const int kWalkPairs = 15;
 
 // Every run's figures, for a look at the spread behind a median.
 FILE* g_runs = stderr;

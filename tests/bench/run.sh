@@ -11,13 +11,19 @@ session=$here/../e2e/session.sh
 export LANG=th_TH.UTF-8 LC_ALL=th_TH.UTF-8
 "$session" start "$build" >/dev/null || exit 1
 trap '"$session" stop "$build"' EXIT
+load=$(cut -d' ' -f1 /proc/loadavg)
+# Wine hands a console program's stderr to the same terminal: the table is
+# picked out, the rest (messages of runs not measured) kept in bench.log.
 "$session" exec "$build" wine "$build/tests/bench/bench.exe" --work "$build/bench-work" \
-    --setup "$build/setup.exe" --standin "$build/standin" 2>"$build/bench.log" | tr -d '\r'
+    --setup "$build/setup.exe" --standin "$build/standin" --runs="Z:$build/bench-runs.txt" 2>&1 |
+    tr -d '\r' >"$build/bench.log"
 rc=${PIPESTATUS[0]}
-[ -s "$build/bench.log" ] && echo "runs not measured, with the harness's messages: $build/bench.log"
+grep -E '^\|' "$build/bench.log"
+grep -q -v -E '^\|' "$build/bench.log" && echo "(messages: $build/bench.log)"
 
 size=$(stat -c %s "$build/setup.exe")
 imports=$(i686-w64-mingw32-objdump -p "$build/setup.exe" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')
 echo "| setup.exe size | $((size / 1024)) KB | | imports: $imports| < 256 KB, system DLLs only |"
-echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(wine --version 2>/dev/null)"
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(wine --version 2>/dev/null), load average $load at the start"
+echo "every run's figures: $build/bench-runs.txt"
 exit "$rc"
