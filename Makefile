@@ -1,5 +1,6 @@
 # make        build setup.exe (build/win32/setup.exe) and the test programs
 # make test   every test: native unit tests, the binary's resources, end to end under Wine
+# make soak   the end-to-end suite N (10) times from fresh Wine prefixes, passes per case
 # make demo   run the installer on the bundled demo
 # make bench timings under Wine against bare baselines, and the binary's size
 # make fuzz   every fuzz target for FUZZ_SECONDS (60) seconds
@@ -13,7 +14,7 @@ JOBS   := $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 NATIVE_CONFIG := -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++ -DCHECK_PACKAGE_DIR=$(CURDIR)/$(BUILD)/tools
 
-.PHONY: all deps win32 native test unit e2e resources static fuzz fuzz-smoke bench demo clean release dist screenshots
+.PHONY: all deps win32 native test unit e2e soak resources static fuzz fuzz-smoke bench demo clean release dist screenshots
 
 all: win32 tools
 
@@ -58,6 +59,11 @@ bench: win32
 
 e2e: win32
 	@tests/e2e/run.sh $(WIN)
+
+# The end-to-end suite N times, each from a fresh Wine prefix: passes per case.
+N ?= 10
+soak: win32
+	@tests/e2e/soak.sh $(WIN) $(N)
 
 # The release tools, the same bytes from a second build elsewhere, the release folder.
 release: win32 tools

@@ -13,9 +13,12 @@ have_cmd make || need+=(make)
 have_cmd g++ || need+=(g++)
 have_cmd clang++ || need+=(clang)
 have_pkg libgtest-dev || need+=(libgtest-dev)
+# Its sources, built for i686 MinGW into the end-to-end tests.
+have_pkg googletest || need+=(googletest)
 have_pkg wine32:i386 || need+=(wine wine32:i386)
 have_cmd Xvfb || need+=(xvfb)
-have_cmd convert || need+=(imagemagick)
+# By package: a machine can have an unrelated command named convert.
+have_pkg imagemagick || need+=(imagemagick)
 have_pkg fonts-thai-tlwg || need+=(fonts-thai-tlwg)
 have_pkg locales || need+=(locales)
 have_cmd xdpyinfo || need+=(x11-utils)

@@ -1225,13 +1225,24 @@ bool Foreground(HWND page)
 {
     if (!page || !IsWindow(page))
         return false;
-    if (GetForegroundWindow() == page)
-        return true;
-    SetForegroundWindow(page);
+    // Only a page that can take input: shown, enabled (a message box
+    // disables its owner until the box is gone) and the dialog on top.
+    DWORD pid = 0;
+    GetWindowThreadProcessId(page, &pid);
+    if (!WaitUntil([&] { return IsWindowVisible(page) && IsWindowEnabled(page) && CurrentDialog(pid) == page; },
+                   5000)) {
+        Fail("the page does not take input: " + Describe(page) + " under " + Describe(CurrentDialog(pid)));
+        return false;
+    }
+    if (GetForegroundWindow() != page)
+        SetForegroundWindow(page);
     return WaitUntil([&] { return GetForegroundWindow() == page; }, 2000);
 }
 
-bool MoveMouse(POINT screen)
+namespace {
+
+// A mouse event at an absolute screen point.
+INPUT MouseAt(POINT screen, DWORD flags)
 {
     int cx = GetSystemMetrics(SM_CXSCREEN);
     int cy = GetSystemMetrics(SM_CYSCREEN);
@@ -1240,7 +1251,23 @@ bool MoveMouse(POINT screen)
     // Rounded up, so that the system's scaling back down lands on the pixel.
     in.mi.dx = static_cast<LONG>((static_cast<long long>(screen.x) * 65536 + cx - 1) / cx);
     in.mi.dy = static_cast<LONG>((static_cast<long long>(screen.y) * 65536 + cy - 1) / cy);
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+    return in;
+}
+
+// Waits until the page's thread has taken the messages sent to it so far.
+void Sync(HWND page)
+{
+    DWORD_PTR ignored;
+    if (page)
+        SendMessageTimeoutW(page, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored);
+}
+
+}  // namespace
+
+bool MoveMouse(POINT screen)
+{
+    INPUT in = MouseAt(screen, 0);
     if (SendInput(1, &in, sizeof in) != 1)
         return false;
     return WaitUntil(
@@ -1269,14 +1296,14 @@ bool Click(HWND page, POINT screen)
         Fail("mouse did not reach " + std::to_string(screen.x) + "," + std::to_string(screen.y));
         return false;
     }
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    bool ok = SendInput(1, &in, sizeof in) == 1;
-    Sleep(30);
-    in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ok = SendInput(1, &in, sizeof in) == 1 && ok;
-    Settle(page, 50);
+    // Each button event carries its own position. Without a window manager,
+    // a window that appears or goes under the X pointer makes the X server
+    // report the pointer where it last was, and the program that owns the
+    // window may take that report after the move above: a bare button event
+    // would then land on the pointer's old place, not on the target.
+    INPUT in[2] = {MouseAt(screen, MOUSEEVENTF_LEFTDOWN), MouseAt(screen, MOUSEEVENTF_LEFTUP)};
+    bool ok = SendInput(2, in, sizeof in[0]) == 2;
+    Sync(page);
     return ok;
 }
 
@@ -1345,7 +1372,7 @@ bool PressKeys(HWND page, std::initializer_list<WORD> modifiers, WORD vk)
     for (auto m = modifiers.end(); m != modifiers.begin();)
         in.push_back(Key(*--m, true));
     bool ok = SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) == in.size();
-    Settle(page, 50);
+    Sync(page);
     return ok;
 }
 
@@ -1371,7 +1398,7 @@ bool TypeText(HWND page, const std::wstring& text)
         }
     }
     bool ok = in.empty() || SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT)) == in.size();
-    Settle(page, 50);
+    Sync(page);
     return ok;
 }
 
@@ -1418,10 +1445,14 @@ bool PressMessageBoxOk(HWND box)
         Fail("message box has no button");
         return false;
     }
+    HWND owner = GetWindow(box, GW_OWNER);
     if (!ClickControl(button))
         return false;
-    if (!WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000)) {
-        Fail("message box still shown after its OK was clicked");
+    // Gone for good, and its owner enabled again: only then can the page
+    // underneath take the next input.
+    if (!WaitUntil([&] { return !IsWindow(box) && (!owner || !IsWindow(owner) || IsWindowEnabled(owner)); },
+                   5000)) {
+        Fail("message box not gone, or its owner still disabled, after its OK was clicked");
         return false;
     }
     return true;

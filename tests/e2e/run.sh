@@ -20,6 +20,12 @@ if [ ! -f "$build/tests/e2e/e2e.exe" ]; then
     exit 2
 fi
 cd "$build" || exit 2
+# The cases of one build folder share its prefix and display: one run at a time.
+exec 9>"$build/e2e.lock"
+if ! flock -n 9; then
+    echo "another end-to-end run is using $build" >&2
+    exit 2
+fi
 rm -f e2e-junit.xml
 ctest -L e2e --output-on-failure --output-junit e2e-junit.xml "$@" 2>&1 | tee e2e.log
 rc=${PIPESTATUS[0]}

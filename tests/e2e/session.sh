@@ -86,14 +86,8 @@ stop)
         kill "$(cat "$state/xvfb.pid")" 2>/dev/null
     fi
     rm -rf "$state"
-    # Screenshots as PNG: ImageMagick's own convert (another command of that
-    # name may come first in PATH).
-    im=$(command -v convert-im6.q16 || command -v magick || true)
     for bmp in "$build"/screens/*.bmp; do
-        [ -e "$bmp" ] || continue
-        if [ -n "$im" ]; then
-            "$im" "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-        fi
+        [ -e "$bmp" ] && "$here/../../tools/bmp2png.py" "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
     done
     ;;
 *)
