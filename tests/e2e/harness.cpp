@@ -805,6 +805,8 @@ Page WaitFor(const Process& process, PageKind kind, DWORD timeoutMs, HWND notThi
     std::string why = process.Running() ? "timed out"
                                         : "setup.exe ended (exit code " +
                                               std::to_string(process.ExitCode()) + ")";
+    if (notThis && IsWindow(notThis) && CurrentDialog(process.Pid()) == notThis)
+        why += ", still on the page it was to leave (" + Describe(notThis) + ")";
     Fail(std::string("expected the ") + KindName(kind) + " page: " + why + "; last seen: " +
          Describe(last && IsWindow(last) ? last : nullptr));
     return page;

@@ -87,7 +87,9 @@ stop)
     fi
     rm -rf "$state"
     for bmp in "$build"/screens/*.bmp; do
-        [ -e "$bmp" ] && "$here/../../tools/bmp2png.py" "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+        if [ -e "$bmp" ]; then
+            "$here/../../tools/bmp2png.py" "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+        fi
     done
     ;;
 *)
