@@ -153,8 +153,9 @@ void ExpectFileError(const Process& setup, HWND page, const std::string& path, D
     EXPECT_EQ(box.owner, page);
     EXPECT_NE(box.text.find(L"\"" + Widen(path) + L"\""), std::wstring::npos) << Utf8(box.text);
     wchar_t reason[512] = L"";
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason, 512,
-                   nullptr);
+    ASSERT_NE(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason,
+                             512, nullptr),
+              0u);
     EXPECT_NE(box.text.find(reason), std::wstring::npos) << Utf8(box.text) << " lacks " << Utf8(reason);
     EXPECT_TRUE(ShowsSystemIcon(box.hwnd, MAKEINTRESOURCEW(32513)));   // IDI_HAND
     EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
