@@ -137,7 +137,7 @@ void CheckNotesDecoded()
             }
         }
         if (row.lines == 8)
-            Screenshot(mode.hwnd, "thai-notes");
+            Screenshot(mode.hwnd, "thai-notes-cp" + std::to_string(GetACP()));
     }
     EXPECT_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
 }
