@@ -28,6 +28,9 @@ public:
     BOOL DeleteColumn(int column) { return static_cast<BOOL>(Send(LVM_DELETECOLUMN, column, 0)); }
     int InsertColumn(int column, const char* heading, int format, int width);
     BOOL DeleteAllItems() { return static_cast<BOOL>(Send(LVM_DELETEALLITEMS, 0, 0)); }
+    // Off, the list view neither draws nor recomputes its scroll bars; back
+    // on, it lays out and invalidates every row once.
+    void SetRedraw(BOOL redraw) { Send(WM_SETREDRAW, redraw, 0); }
     int InsertItem(int index, const char* text);
     int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT, 0, 0)); }
     UINT GetItemState(int index, UINT mask) const

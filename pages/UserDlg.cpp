@@ -69,6 +69,10 @@ void CUserDlg::FillUserList()
         g_state.longestName = OrderUsers(g_state.userNames, g_state.foldedNames, g_state.nameLengths, count);
     }
 
+    // While it redraws, the list view updates its scroll bar and invalidates
+    // rows for each row inserted (about 0.3 ms a row under Wine). The page is
+    // not shown yet: the rows are laid out once, at the end.
+    userList.SetRedraw(FALSE);
     g_state.listedCount = count;
     for (int i = 0; i < count; ++i)
         userList.InsertItem(i, g_state.userNames[i]);
@@ -77,6 +81,7 @@ void CUserDlg::FillUserList()
         if (g_state.checkFlags[i] == 1)
             userList.SetCheck(i, TRUE);
     }
+    userList.SetRedraw(TRUE);
 }
 
 // A click on a row's text selects the row; the item-changed rule then makes

@@ -530,6 +530,38 @@ TEST_F(Thai, users_single_row_stays_checked)
                          {Act::Below, 0, "1", -2}, {Act::Key, VK_SPACE, "1", -2}});
 }
 
+// A list longer than the page: laid out with its scroll bar when shown, and
+// the keys carry the one check down to the last row, scrolled into view, and
+// back.
+TEST_F(Thai, users_long_list_scrolls_with_the_check)
+{
+    World world;
+    Process setup;
+    HWND page = UsersPage(world, setup, "#many=100,49\n");
+    if (!page)
+        return;
+    HWND hwnd = Control(page, IDC_USERLIST);
+    RemoteListView list(hwnd);
+    const int n = list.Count();
+    ASSERT_EQ(n, 100);
+    EXPECT_EQ(Checks(list), RowZeroChecked(n));
+    EXPECT_TRUE(GetWindowLongW(hwnd, GWL_STYLE) & WS_VSCROLL);
+    EXPECT_LT(list.CountPerPage(), n);
+
+    POINT at;
+    ASSERT_TRUE(list.TextPoint(0, &at) && Click(page, at));
+    ASSERT_TRUE(PressKey(page, VK_END));
+    const std::string last = std::string(n - 1, '0') + "1";
+    EXPECT_TRUE(WaitUntil([&] { return Checks(list) == last; }, 2000)) << Checks(list);
+    EXPECT_TRUE(list.Selected(n - 1));
+    EXPECT_EQ(list.TopIndex(), n - list.CountPerPage());
+
+    ASSERT_TRUE(PressKey(page, VK_HOME));
+    EXPECT_TRUE(WaitUntil([&] { return Checks(list) == RowZeroChecked(n); }, 2000)) << Checks(list);
+    EXPECT_EQ(list.TopIndex(), 0);
+    Screenshot(page, "long");
+}
+
 // ---------------------------------------------------------------- cancel
 
 // Cancel, by its button or by Escape, ends the program at once: no finish
