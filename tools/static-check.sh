@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Static checks: clang-tidy (.clang-tidy) over the portable sources, built
-# natively for the purpose, and cppcheck over all the product code without
-# Windows headers (its windows library describes the API instead).
+# Static checks: clang-tidy (.clang-tidy) over the portable sources and the
+# package checker, built natively for the purpose, and cppcheck over all the
+# product code without Windows headers (its windows library describes the API instead).
 # Usage: tools/static-check.sh [build dir, default build/tidy]
 # Exits non-zero when either tool reports anything.
 set -uo pipefail
@@ -14,7 +14,7 @@ mkdir -p "$build"
 cmake -S . -B "$build" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >"$build/configure.log" 2>&1 ||
     { cat "$build/configure.log" >&2; exit 2; }
-portable=$(sed -n '/^set(PORTABLE_SOURCES/,/^)/{/\.cpp/p}' CMakeLists.txt)
+portable=$(sed -n '/^set(\(PORTABLE\|CHECKER\)_SOURCES/,/^)/{/\.cpp/p}' CMakeLists.txt)
 
 status=0
 echo "== clang-tidy"
@@ -27,7 +27,7 @@ echo "== cppcheck"
 cppcheck --quiet --enable=warning,performance,portability --error-exitcode=1 --inline-suppr \
     --std=c++17 --language=c++ --library=windows -D_WIN32 -DWIN32 -DWINAPI= -DCALLBACK= \
     -I . --suppress=missingIncludeSystem \
-    app pages palm framework 2>&1 || status=1
+    app pages palm framework packager 2>&1 || status=1
 
 [ $status -eq 0 ] && echo "static checks: clean"
 exit $status
