@@ -49,7 +49,9 @@ void ReportStop(const std::string& text)
 
 // The common controls come from the system folder by full path: comctl32 is
 // not one of the DLLs Windows always takes from there, so an import of it would
-// be resolved from the program's folder first. Loaded for the whole run.
+// be resolved from the program's folder first. Only the user page's list
+// needs them, so they are loaded just before it: the first page opens without
+// their cost (a tenth of the start-up under Wine).
 bool LoadCommonControls()
 {
     std::string path = AfxSystemFilePath("comctl32.dll");
@@ -59,7 +61,7 @@ bool LoadCommonControls()
         ReportStop(ControlsFailureText(path.empty() ? "the system folder" : path, DescribeError(::GetLastError())));
         return false;
     }
-    // The pages' list view needs its class registered before the first page.
+    // The list view's class must be registered before the user page is created.
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     reinterpret_cast<InitCommonControlsExFn>(reinterpret_cast<void*>(entry))(&controls);
     return true;
@@ -84,9 +86,6 @@ std::string GetBaseFolder()
 
 BOOL CInstallerApp::InitInstance()
 {
-    if (!LoadCommonControls())
-        return FALSE;
-
     g_state.baseFolder = GetBaseFolder();
 
     CDisclaimerDlg disclaimer;
@@ -97,6 +96,8 @@ BOOL CInstallerApp::InitInstance()
     if (!Confirmed(disclaimer, "disclaimer"))
         return FALSE;
     if (!Confirmed(mode, "Install or Update"))
+        return FALSE;
+    if (!LoadCommonControls())
         return FALSE;
     // Confirming the user page is what queues the files.
     if (!Confirmed(users, "HotSync user"))

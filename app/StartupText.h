@@ -1,5 +1,6 @@
 // Texts of the message boxes that end a run before its pages are through:
-// the common controls cannot be loaded, or a page cannot be shown. Built
+// the common controls cannot be loaded for the user page, or a page cannot be
+// shown. Built
 // without the Windows API so that they can be checked natively.
 #pragma once
 

@@ -214,8 +214,8 @@ TEST_F(Thai, library_takes_its_companion_from_palm_desktop_folder)
     EXPECT_EQ(std::count(calls.begin(), calls.end(), std::string("attach")), 2);
 }
 
-// Without the common controls no page can work: the user is told at once,
-// before any page, and nothing is queued.
+// Without the common controls the user list cannot work: the user is told
+// when the mode page is left, and nothing is queued.
 TEST_F(Thai, without_common_controls_the_user_is_told)
 {
     World world;
@@ -224,9 +224,12 @@ TEST_F(Thai, without_common_controls_the_user_is_told)
     ASSERT_TRUE(LayOut(world, "Alice\n"));
     ASSERT_TRUE(order.Ok());
     ASSERT_TRUE(StartSetup(setup, world, world.InstallerDir()));
-    Page first = WaitPage(setup);
-    ASSERT_EQ(first.kind, PageKind::MessageBox);
-    MessageBoxInfo box = ReadMessageBox(first.hwnd);
+    HWND last = nullptr;
+    if (!ThroughModePage(setup, &last))
+        return;
+    Page next = WaitPage(setup, 10000, last);
+    ASSERT_EQ(next.kind, PageKind::MessageBox);
+    MessageBoxInfo box = ReadMessageBox(next.hwnd);
     EXPECT_EQ(box.caption, std::wstring(L"Error"));
     EXPECT_TRUE(box.text.find(L"common controls") != std::wstring::npos);
     EXPECT_TRUE(box.text.find(L"comctl32.dll") != std::wstring::npos);
@@ -257,11 +260,11 @@ TEST_F(Thai, page_that_cannot_be_shown_ends_the_run_without_finish_page)
     ASSERT_TRUE(StartSetup(setup, world, world.InstallerDir()));
     if (!ThroughModePage(setup, &last))
         return;
-    // The damaged copy is the one in use, so the failure below is the one meant.
-    EXPECT_TRUE(FileExists(damaged.Path() + ".loaded"));
     MessageBoxInfo box = WaitMessageBox(setup);
     if (!box.hwnd)
         return;
+    // The damaged copy is the one in use, so the failure is the one meant.
+    EXPECT_TRUE(FileExists(damaged.Path() + ".loaded"));
     EXPECT_EQ(box.caption, std::wstring(L"Error"));
     EXPECT_TRUE(box.text.find(L"HotSync user page") != std::wstring::npos);
     EXPECT_TRUE(box.text.find(L"Nothing has been installed.") != std::wstring::npos);
