@@ -1,8 +1,8 @@
 # make        build setup.exe (build/win32/setup.exe) and the test programs
-# make test   every test: native unit tests, the binary's resources, end to end under Wine
+# make test   every test: unit, binary, static, fuzz smoke, end to end under Wine, release checks
 # make soak   the end-to-end suite N (10) times from fresh Wine prefixes, passes per case
 # make demo   run the installer on the bundled demo
-# make bench timings under Wine against bare baselines, and the binary's size
+# make bench  timings under Wine against floors of the same run, and the binary's size
 # make fuzz   every fuzz target for FUZZ_SECONDS (60) seconds
 # make check-package PKG=<folder>  check a package folder before it ships
 # make dist   the release folder and zip under build/dist/
