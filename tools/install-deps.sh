@@ -17,8 +17,6 @@ have_pkg libgtest-dev || need+=(libgtest-dev)
 have_pkg googletest || need+=(googletest)
 have_pkg wine32:i386 || need+=(wine wine32:i386)
 have_cmd Xvfb || need+=(xvfb)
-# By package: a machine can have an unrelated command named convert.
-have_pkg imagemagick || need+=(imagemagick)
 have_pkg fonts-thai-tlwg || need+=(fonts-thai-tlwg)
 have_pkg locales || need+=(locales)
 have_cmd xdpyinfo || need+=(x11-utils)
