@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <set>
@@ -480,15 +481,18 @@ std::vector<ListEntry> CheckListLines(const std::string& listName, const std::ve
 
 std::string ExampleFolder(int length)
 {
-    if (length < kShortestFolder)
-        return std::string();
-    std::string folder = "C:";
-    while (static_cast<int>(folder.size()) < length)
-        folder += "\\Mirabo";
-    folder.resize(static_cast<std::size_t>(length));
-    if (folder.back() == '\\')
-        folder.back() = '_';
-    return folder;
+    // Deepest first: the first that fits is the most telling example.
+    static const char* const kPlaces[] = {
+        "C:\\Documents and Settings\\Administrator\\Local Settings\\Temp\\Mirabo",
+        "C:\\Users\\Administrator\\Downloads\\Mirabo",
+        "C:\\Mirabo",
+        "D:",
+    };
+    for (const char* place : kPlaces) {
+        if (static_cast<int>(std::strlen(place)) <= length)
+            return place;
+    }
+    return std::string();
 }
 
 bool CheckPackage(const std::string& folder, PackageReport* report, std::string* failure)

@@ -52,5 +52,6 @@ struct PackageReport {
 // itself cannot be read; every problem inside it is a finding.
 bool CheckPackage(const std::string& folder, PackageReport* report, std::string* failure);
 
-// A folder path of exactly `length` characters, for the report ("C:\Mirabo...").
+// A folder where a customer might well copy the package, of at most `length`
+// characters, for the report; empty when not even a drive root fits.
 std::string ExampleFolder(int length);
