@@ -35,15 +35,9 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "the installer is open on $DISPLAY: click through it"
     (cd "$setupdir" && wine setup.exe)
 else
-    # Xvfb picks a free display itself and names it once it takes clients;
-    # if it cannot start, the pipe closes and the read ends empty.
-    exec 3< <(exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
-    xvfb=$!
+    read -r DISPLAY xvfb < <(tools/start-xvfb.sh) || exit 1
+    export DISPLAY
     trap 'kill "$xvfb" 2>/dev/null; wineserver -k 2>/dev/null || true' EXIT
-    n=""
-    read -r n <&3 || true
-    [ -n "$n" ] || { echo "Xvfb did not start" >&2; exit 1; }
-    export DISPLAY=":$n"
     echo "no display: walking through the wizard on Xvfb $DISPLAY"
     wine "$win/tests/e2e/demo-walk.exe" --setup "$setupdir/setup.exe" --standin "$palm" \
         --screens "$screens" --work "$demo/work" | grep -v -e '^setup:' -e '^work:' -e '^ANSI code page'

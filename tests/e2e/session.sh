@@ -30,26 +30,10 @@ case $cmd in
 start)
     mkdir -p "$state"
     if ! xvfb_alive; then
-        # A display of our own: no window manager, so nothing moves or
-        # decorates the pages, and the harness sets the foreground itself.
-        # Xvfb -displayfd picks a free display and says which when it is ready.
         rm -f "$state/display" "$state/xvfb.pid"
-        exec 3>"$state/display.tmp"
-        setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-        echo $! >"$state/xvfb.pid"
-        exec 3>&-
-        # -displayfd writes the number once the server accepts connections.
-        for _ in $(seq 100); do
-            [ -s "$state/display.tmp" ] && break
-            kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null || break
-            sleep 0.1
-        done
-        if [ ! -s "$state/display.tmp" ]; then
-            echo "Xvfb did not start" >&2
-            exit 1
-        fi
-        echo ":$(tr -d '\n' <"$state/display.tmp")" >"$state/display"
-        rm -f "$state/display.tmp"
+        read -r display pid < <("$here/../../tools/start-xvfb.sh") || exit 1
+        echo "$display" >"$state/display"
+        echo "$pid" >"$state/xvfb.pid"
     fi
     DISPLAY=$(cat "$state/display")
     export DISPLAY
