@@ -44,6 +44,7 @@ unit: native
 
 resources: win32
 	@tests/check-binary.sh $(WIN)/setup.exe
+	@SETUP_EXE=$(WIN)/setup.exe /usr/bin/python3 -m unittest -q tests/test_check_binary.py
 
 static: deps
 	@tools/static-check.sh $(BUILD)/tidy

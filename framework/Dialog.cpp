@@ -1,6 +1,5 @@
 #include "framework/Dialog.h"
 
-#include <new>
 #include <vector>
 
 HWND CDataExchange::Control(int id) const
@@ -142,15 +141,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     CDialog* page = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     if (!page)
         return FALSE;
-    // No exception may leave a dialog procedure: it would end the process.
-    try {
-        return page->HandleMessage(msg, wParam, lParam);
-    } catch (const std::bad_alloc&) {
-        ::MessageBoxA(hwnd, "There is not enough memory to complete this step.", "Error", MB_OK | MB_ICONSTOP);
-    } catch (...) {
-        ::MessageBoxA(hwnd, "An unexpected error stopped this step.", "Error", MB_OK | MB_ICONSTOP);
-    }
-    return TRUE;
+    // Built without exceptions: running out of memory ends the run with a
+    // message (framework/Runtime.cpp) instead of unwinding to here.
+    return page->HandleMessage(msg, wParam, lParam);
 }
 
 INT_PTR CDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)

@@ -10,9 +10,10 @@ void ReportFileError(const CWnd* owner, const std::string& path, DWORD error)
     char reason[512] = "";
     DWORD got = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
                                  reason, sizeof reason, nullptr);
-    if (got == 0)
-        std::snprintf(reason, sizeof reason, "System error %lu.", static_cast<unsigned long>(error));
-    std::string text = "The file \"" + path + "\" could not be read.\r\n\r\n" + reason;
+    // Not snprintf: the C++ library's printf would bring its whole
+    // floating-point formatter into the program for this one line.
+    std::string text = "The file \"" + path + "\" could not be read.\r\n\r\n" +
+                       (got != 0 ? std::string(reason) : "System error " + std::to_string(error) + ".");
     ::MessageBoxA(owner ? owner->m_hWnd : nullptr, text.c_str(), "File error", MB_OK | MB_ICONSTOP);
 }
 

@@ -1,5 +1,6 @@
 """Checks that a built setup.exe carries what the installer needs at run time:
-a 32-bit GUI image that loads with Windows system DLLs only, the four page
+a 32-bit GUI image that loads with Windows system DLLs only, with DEP and
+ASLR on and no more than 96 KiB besides its resources, the four page
 templates exactly as the pages expect them, the banner, icon, manifest and
 version record. Usage: check_binary.py <path to setup.exe>
 """
@@ -94,33 +95,44 @@ IMPORTED_DLLS = {"advapi32.dll", "kernel32.dll", "msvcrt.dll", "user32.dll"}
 XP_IMPORTS = {
     "advapi32.dll": {"RegCloseKey", "RegEnumValueA", "RegOpenKeyA", "RegOpenKeyExA"},
     "kernel32.dll": {
-        "CloseHandle", "CreateFileA", "CreateSemaphoreW", "DeleteCriticalSection",
-        "EnterCriticalSection", "FormatMessageA", "FreeLibrary", "GetCommandLineA",
-        "GetCurrentDirectoryA", "GetCurrentThreadId", "GetFileAttributesA",
+        "CloseHandle", "CreateFileA", "DeleteCriticalSection",
+        "EnterCriticalSection", "ExitProcess", "FormatMessageA", "FreeLibrary",
+        "GetCommandLineA", "GetCurrentDirectoryA", "GetFileAttributesA",
         "GetFileSizeEx",           # Windows 2000
         "GetLastError", "GetModuleHandleA", "GetModuleHandleW", "GetProcAddress",
         "GetStartupInfoA", "GetSystemDirectoryA", "InitializeCriticalSection",
-        "IsDBCSLeadByteEx",        # Windows 2000
-        "LeaveCriticalSection", "LoadLibraryA", "LoadLibraryExA", "LoadLibraryW",
-        "MultiByteToWideChar", "ReadFile", "ReleaseSemaphore",
+        "LeaveCriticalSection", "LoadLibraryExA",
+        "MultiByteToWideChar", "ReadFile",
         "SetDllDirectoryA",        # Windows XP SP1
-        "SetLastError", "SetUnhandledExceptionFilter", "Sleep", "TlsAlloc", "TlsFree",
-        "TlsGetValue", "TlsSetValue", "VirtualProtect", "VirtualQuery",
-        "WaitForSingleObject", "WideCharToMultiByte"},
+        "SetLastError", "SetUnhandledExceptionFilter", "Sleep",
+        "TlsGetValue", "VirtualProtect", "VirtualQuery", "WideCharToMultiByte"},
     "msvcrt.dll": {
-        "__getmainargs", "__initenv", "__mb_cur_max", "__p__acmdln", "__p__commode",
+        "__getmainargs", "__initenv", "__p__acmdln", "__p__commode",
         "__p__fmode", "__set_app_type", "__setusermatherr", "_amsg_exit", "_cexit",
-        "_close", "_errno", "_fdopen", "_initterm", "_iob", "_onexit", "_open_osfhandle",
-        "_read", "abort", "atoi", "calloc", "exit", "fclose", "fprintf", "fputc", "fputs",
-        "free", "fwrite", "getc", "localeconv", "malloc", "memchr", "memcmp", "memcpy",
-        "memmove", "memset", "realloc", "setlocale", "signal", "strchr", "strcmp",
-        "strerror", "strlen", "strncmp", "ungetc", "vfprintf", "wcslen"},
+        "_close", "_fdopen", "_initterm", "_iob", "_onexit", "_open_osfhandle",
+        "abort", "calloc", "exit", "fclose", "fprintf",
+        "free", "fwrite", "getc", "malloc", "memchr", "memcmp", "memcpy",
+        "memmove", "signal", "strcmp", "strlen", "strncmp", "ungetc", "vfprintf"},
     "user32.dll": {
-        "DialogBoxParamW", "EndDialog", "GetDlgItem", "GetWindow", "GetWindowLongA",
-        "GetWindowLongW", "GetWindowRect", "GetWindowTextA", "GetWindowTextLengthA",
-        "GetWindowTextLengthW", "GetWindowTextW", "MapWindowPoints", "MessageBoxA",
-        "SendMessageA", "SetWindowLongW", "SetWindowTextA", "SetWindowTextW"},
+        "DialogBoxParamW", "EndDialog", "GetActiveWindow", "GetDlgItem", "GetWindow",
+        "GetWindowLongA", "GetWindowLongW", "GetWindowRect", "GetWindowTextA",
+        "GetWindowTextLengthA", "GetWindowTextLengthW", "GetWindowTextW",
+        "MapWindowPoints", "MessageBoxA", "SendMessageA", "SetWindowLongW",
+        "SetWindowTextA", "SetWindowTextW"},
 }
+# The one way setup.exe loads a DLL at run time: LoadLibraryExA with a full
+# path (the common controls from the system folder, Palm Desktop's library
+# from its folder). The bare-name loaders are what a static runtime brings in
+# with its own loading (the unwinder's DLL, advapi32 for random numbers).
+RUN_TIME_LOADERS = {"LoadLibraryExA"}
+LOADERS = {"LoadLibraryA", "LoadLibraryW", "LoadLibraryExA", "LoadLibraryExW",
+           "LoadPackagedLibrary", "LoadModule"}
+# Everything but the resources (code, data, imports, relocations, headers):
+# the plain C program that shows the same first page needs about 15 KB.
+MAX_NON_RESOURCE_BYTES = 96 * 1024
+# DllCharacteristics: relocatable at a random address (ASLR), data never run (DEP).
+DYNAMIC_BASE, NX_COMPAT = 0x0040, 0x0100
+RELOCS_STRIPPED = 0x0001
 # Windows XP's loader refuses a subsystem version above 5.1.
 MIN_SUBSYSTEM, MAX_SUBSYSTEM = (4, 0), (5, 1)
 VERSION = (1, 0, 0, 1)
@@ -249,6 +261,36 @@ def check_imports(pe):
                 unchecked.append("%s!%s" % (entry.dll.decode(), name))
     check("every imported function is in Windows XP SP3 (%d)" % sum(len(i.imports) for i in imports),
           ["not checked against XP: %s" % ", ".join(unchecked)] if unchecked else [])
+    loaders = sorted({f.name.decode() for i in imports for f in i.imports
+                      if f.name and f.name.decode() in LOADERS})
+    check("loads DLLs at run time only through %s" % ", ".join(sorted(RUN_TIME_LOADERS)),
+          [] if set(loaders) <= RUN_TIME_LOADERS else ["imports %s" % ", ".join(loaders)])
+
+
+def non_resource_bytes(pe, size):
+    """The file's size less the raw size of its resource section."""
+    return size - sum(s.SizeOfRawData for s in pe.sections if s.Name.rstrip(b"\0") == b".rsrc")
+
+
+def check_lean(pe, size):
+    lean = non_resource_bytes(pe, size)
+    check("%d bytes besides the resources (%.1f KiB), at most %d KiB"
+          % (lean, lean / 1024, MAX_NON_RESOURCE_BYTES // 1024),
+          [] if lean <= MAX_NON_RESOURCE_BYTES else ["%d bytes over" % (lean - MAX_NON_RESOURCE_BYTES)])
+
+
+def check_hardening(pe):
+    flags = pe.OPTIONAL_HEADER.DllCharacteristics
+    faults = []
+    if ~flags & DYNAMIC_BASE:
+        faults.append("no DYNAMIC_BASE (ASLR)")
+    if ~flags & NX_COMPAT:
+        faults.append("no NX_COMPAT (DEP)")
+    # Without its relocations the loader cannot move the image, whatever the flag says.
+    if pe.FILE_HEADER.Characteristics & RELOCS_STRIPPED or not any(
+            s.Name.rstrip(b"\0") == b".reloc" and s.SizeOfRawData for s in pe.sections):
+        faults.append("relocations stripped")
+    check("DllCharacteristics 0x%04X: ASLR and DEP on" % flags, faults)
 
 
 def check_dialogs(pe):
@@ -355,7 +397,10 @@ def main(argv):
             faults.append("machine 0x%X magic 0x%X" % (fh.Machine, oh.Magic))
         if oh.Subsystem != 2:
             faults.append("subsystem %d, not GUI" % oh.Subsystem)
-        check("PE32 i386 GUI image, %d bytes" % os.path.getsize(path), faults)
+        size = os.path.getsize(path)
+        check("PE32 i386 GUI image, %d bytes" % size, faults)
+        check_lean(pe, size)
+        check_hardening(pe)
         check_imports(pe)
         check_dialogs(pe)
         check_bitmap(pe)
