@@ -34,10 +34,12 @@ for path in sys.argv[2:]:
     print("%.1f %.1f" % (size / 1024, non_resource_bytes(pefile.PE(path, fast_load=True), size) / 1024))
 PY
 }
-read -r setup_total setup_lean floor_total floor_lean < <(sizes "$build/setup.exe" "$build/tests/bench/floor.exe" | tr '\n' ' ')
+read -r setup_total setup_lean floor_total floor_lean checker_total _ < <(
+    sizes "$build/setup.exe" "$build/tests/bench/floor.exe" "$build/check-package.exe" | tr '\n' ' ')
 imports=$(i686-w64-mingw32-objdump -p "$build/setup.exe" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')
 echo "| setup.exe size, whole file | $setup_total KiB | $floor_total KiB (same page, plain C) | | |"
 echo "| setup.exe size besides resources | $setup_lean KiB | $floor_lean KiB (same page, plain C) | imports: $imports| <= 96 KiB, system DLLs only |"
+echo "| check-package.exe size | $checker_total KiB | | | |"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(wine --version 2>/dev/null), load average $load at the start"
 echo "every run's figures: $build/bench-runs.txt"
 exit "$rc"
