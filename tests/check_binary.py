@@ -29,6 +29,15 @@ TYPE_MASK = {BUTTON: 0xF, STATIC: 0x1F, LISTVIEW: 0x3}
 
 NOTICE = object()          # the copyright line, the same text on every page
 BANNER = 129               # title of the banner control: the bitmap's ordinal
+BANNER_ART = [(BANNER, 500), (130, 750), (131, 1000)]   # (id, width) at 10:1
+CONTROLS_MANIFEST = 3
+SUPPORTED_OS = sorted([
+    "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  # Vista
+    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  # 7
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  # 8
+    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  # 8.1
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # 10 and 11
+])
 
 PAGE_STYLE = DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_VISIBLE
 READONLY_TEXT = ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP
@@ -84,8 +93,8 @@ PAGES = {
 ICON_IMAGES = [(32, 32, 4, 16), (16, 16, 4, 16), (32, 32, 8, 0), (48, 48, 8, 0)]
 # The exact import list: DLLs Windows always takes from the system folder (known
 # DLLs), never from the program's folder. The common controls are loaded at run
-# time by full path instead.
-IMPORTED_DLLS = {"advapi32.dll", "kernel32.dll", "msvcrt.dll", "user32.dll"}
+# time, through an activation context or by full path, instead.
+IMPORTED_DLLS = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "user32.dll"}
 # Every function setup.exe imports today (the static C/C++ runtime's included),
 # each present in Windows XP SP3 by its documented minimum client (most date
 # from Windows 95/NT; noted where later). A new import fails the check until
@@ -93,7 +102,14 @@ IMPORTED_DLLS = {"advapi32.dll", "kernel32.dll", "msvcrt.dll", "user32.dll"}
 # time instead, as SetDefaultDllDirectories is.
 XP_IMPORTS = {
     "advapi32.dll": {"RegCloseKey", "RegEnumValueA", "RegOpenKeyA", "RegOpenKeyExA"},
+    "gdi32.dll": {
+        "CreateCompatibleBitmap", "CreateCompatibleDC", "DeleteDC", "DeleteObject",
+        "SelectObject", "SetBrushOrgEx", "SetStretchBltMode", "StretchDIBits"},
     "kernel32.dll": {
+        # Activation contexts: Windows XP
+        "ActivateActCtx", "CreateActCtxW", "DeactivateActCtx", "FindActCtxSectionStringW",
+        "ReleaseActCtx",
+        "FindResourceW", "GetModuleFileNameA", "LoadResource", "LockResource", "lstrcmpiW",
         "CloseHandle", "CreateFileA", "CreateSemaphoreW", "DeleteCriticalSection",
         "EnterCriticalSection", "FormatMessageA", "FreeLibrary", "GetCommandLineA",
         "GetCurrentDirectoryA", "GetCurrentThreadId", "GetFileAttributesA",
@@ -116,6 +132,8 @@ XP_IMPORTS = {
         "memmove", "memset", "realloc", "setlocale", "signal", "strchr", "strcmp",
         "strerror", "strlen", "strncmp", "ungetc", "vfprintf", "wcslen"},
     "user32.dll": {
+        "GetClassNameW", "GetClientRect", "GetDC", "MapDialogRect", "ReleaseDC",
+        "SendMessageW", "SetWindowPos",
         "DialogBoxParamW", "EndDialog", "GetDlgItem", "GetWindow", "GetWindowLongA",
         "GetWindowLongW", "GetWindowRect", "GetWindowTextA", "GetWindowTextLengthA",
         "GetWindowTextLengthW", "GetWindowTextW", "MapWindowPoints", "MessageBoxA",
@@ -295,12 +313,13 @@ def dib_header(data):
 
 
 def check_bitmap(pe):
-    data = resource(pe, RT_BITMAP, BANNER)
-    hdr = dib_header(data)
-    faults = [] if hdr == (500, 50, 8, 256) else ["header %r" % (hdr,)]
-    if hdr and len(data) < 40 + 256 * 4 + 500 * 50:
-        faults.append("%d bytes, too short for its pixels" % len(data))
-    check("bitmap %d 500x50 8 bpp 256 colours" % BANNER, faults)
+    for bid, w in BANNER_ART:
+        data = resource(pe, RT_BITMAP, bid)
+        hdr = dib_header(data)
+        faults = [] if hdr == (w, w // 10, 8, 256) else ["header %r" % (hdr,)]
+        if hdr and len(data) < 40 + 256 * 4 + (w + 3) // 4 * 4 * (w // 10):
+            faults.append("%d bytes, too short for its pixels" % len(data))
+        check("bitmap %d %dx%d 8 bpp 256 colours" % (bid, w, w // 10), faults)
 
 
 def check_icon(pe):
@@ -319,14 +338,30 @@ def check_icon(pe):
     check("icon group 128 with %d images" % count, faults)
 
 
-def check_manifest(pe):
-    data = resource(pe, RT_MANIFEST, 1)
+def manifest(pe, rid):
+    data = resource(pe, RT_MANIFEST, rid)
     try:
-        levels = [e.get("level") for e in ET.fromstring(data).iter()
-                  if e.tag.endswith("requestedExecutionLevel")] if data else []
-    except ET.ParseError as e:
-        levels = ["unparsable: %s" % e]
+        return list(ET.fromstring(data).iter()) if data else []
+    except ET.ParseError:
+        return []
+
+
+def check_manifest(pe):
+    elements = manifest(pe, 1)
+    levels = [e.get("level") for e in elements if e.tag.endswith("requestedExecutionLevel")]
     check("manifest 1 runs asInvoker", [] if levels == ["asInvoker"] else ["levels %r" % levels])
+    aware = [e.text for e in elements if e.tag.endswith("}dpiAware")]
+    check("manifest 1 is DPI aware", [] if aware == ["true"] else ["dpiAware %r" % aware])
+    ids = sorted(e.get("Id") for e in elements if e.tag.endswith("supportedOS"))
+    check("manifest 1 names Windows Vista to 11", [] if ids == SUPPORTED_OS else ["supportedOS %r" % ids])
+    # Named there, comctl32 6 would be loaded before the program could report
+    # its absence; the program activates manifest 3 itself.
+    names = [e.get("name") for e in elements if e.tag.endswith("assemblyIdentity")]
+    check("manifest 1 names no dependency", [] if names == ["Saengdao.Mirabo.Setup"] else ["names %r" % names])
+    deps = [(e.get("name"), e.get("version"), e.get("publicKeyToken")) for e in manifest(pe, CONTROLS_MANIFEST)
+            if e.tag.endswith("assemblyIdentity")]
+    check("manifest %d names the Common Controls 6" % CONTROLS_MANIFEST,
+          [] if deps == [("Microsoft.Windows.Common-Controls", "6.0.0.0", "6595b64144ccf1df")] else ["%r" % deps])
 
 
 def check_version(pe):

@@ -158,6 +158,32 @@ bool AddOtherValues(int n, const std::string& data = "x");
 // included) under the Desktop key; -1 when it yields none.
 int DesktopValueIndex(const std::string& name);
 
+// A registry value set for the length of a scope, put back as it was (or
+// removed again) however the scope ends.
+class RegistryValue {
+public:
+    RegistryValue(HKEY root, const char* key, const char* name, DWORD type, const void* data, DWORD size);
+    ~RegistryValue();
+    RegistryValue(const RegistryValue&) = delete;
+    RegistryValue& operator=(const RegistryValue&) = delete;
+    bool Ok() const { return m_ok; }
+
+private:
+    HKEY m_root;
+    std::string m_key, m_name;
+    bool m_had = false, m_ok = false;
+    DWORD m_type = 0, m_oldSize = 0;
+    BYTE m_old[256] = {};
+};
+
+// The system DPI (96 = 100 %, 144 = 150 %) of the processes started while it
+// lasts: Wine reads HKCU\Control Panel\Desktop\LogPixels as each starts.
+class SystemDpi : public RegistryValue {
+public:
+    explicit SystemDpi(DWORD dpi)
+        : RegistryValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi, sizeof dpi) {}
+};
+
 // ---------------------------------------------------------------- process
 
 class Process {
