@@ -92,8 +92,51 @@ def rows_bottom_up(idx, w, h, bpp):
     return bytes(out)
 
 
-def info_header(w, h, bpp, image_size, clr_used):
-    return struct.pack("<IiiHHIIiiII", 40, w, h, 1, bpp, 0, image_size, 2835, 2835, clr_used, 0)
+def info_header(w, h, bpp, image_size, clr_used, compression=0):
+    return struct.pack("<IiiHHIIiiII", 40, w, h, 1, bpp, compression, image_size, 2835, 2835, clr_used, 0)
+
+
+BI_RLE8 = 1
+
+
+def rle8_bottom_up(idx, w, h):
+    """Run-length encoded 8 bpp DIB (BI_RLE8), last row first: runs of one
+    index as (count, index), three or more lone pixels as an absolute run."""
+    out = bytearray()
+    for y in range(h - 1, -1, -1):
+        row = idx[y * w:(y + 1) * w]
+        runs, x = [], 0
+        while x < w:
+            n = 1
+            while x + n < w and n < 255 and row[x + n] == row[x]:
+                n += 1
+            runs.append((n, row[x]))
+            x += n
+        lone = []
+
+        def flush():
+            if len(lone) >= 3:
+                out.extend((0, len(lone)))
+                out.extend(lone)
+                if len(lone) % 2:
+                    out.append(0)
+            else:
+                for v in lone:
+                    out.extend((1, v))
+            lone.clear()
+
+        for n, v in runs:
+            if n == 1 and len(lone) < 255:
+                lone.append(v)
+                continue
+            flush()
+            if n == 1:
+                lone.append(v)
+            else:
+                out.extend((n, v))
+        flush()
+        out.extend((0, 1) if y == 0 else (0, 0))  # end of bitmap after the top row
+    return bytes(out)
 
 
 def make_banner(w=500):
@@ -120,8 +163,12 @@ def make_banner(w=500):
     d.text(at(392, 9), "Saengdao", font=font("DejaVuSans-Bold.ttf", round(15 * k)), fill=(255, 255, 255))
     d.text(at(393, 27), "Soft", font=font("DejaVuSans.ttf", round(11 * k)), fill=(255, 226, 140))
     idx, pal = quantize(img, 256)
-    bits = rows_bottom_up(idx, w, h, 8)
-    head = info_header(w, h, 8, len(bits), 256) + bgrx(pal)
+    if w == 500:  # IDB_BANNER stays the plain DIB it has always been
+        bits = rows_bottom_up(idx, w, h, 8)
+        head = info_header(w, h, 8, len(bits), 256) + bgrx(pal)
+    else:  # the larger art is mostly runs of one colour: a third of the bytes
+        bits = rle8_bottom_up(idx, w, h)
+        head = info_header(w, h, 8, len(bits), 256, BI_RLE8) + bgrx(pal)
     return struct.pack("<2sIHHI", b"BM", 14 + len(head) + len(bits), 0, 0, 14 + len(head)) + head + bits
 
 
@@ -166,10 +213,13 @@ def check_banner(path, width):
     magic, size, _, _, off = struct.unpack_from("<2sIHHI", data)
     hs, w, h, planes, bpp, comp, isz, _, _, used, _ = struct.unpack_from("<IiiHHIIiiII", data, 14)
     assert (magic, size, off) == (b"BM", len(data), 14 + 40 + 1024), (magic, size, off)
-    assert (hs, w, h, planes, bpp, comp, used) == (40, width, width // 10, 1, 8, 0, 256)
-    assert isz == (width + 3) // 4 * 4 * (width // 10) and off + isz == len(data)
-    with Image.open(path) as im:
+    rle = width != 500
+    assert (hs, w, h, planes, bpp, comp, used) == (40, width, width // 10, 1, 8, BI_RLE8 if rle else 0, 256)
+    assert off + isz == len(data)
+    assert rle or isz == (width + 3) // 4 * 4 * (width // 10)
+    with Image.open(path) as im:  # PIL decodes RLE8 itself: the runs read back as drawn
         assert im.size == (width, width // 10) and im.mode == "P", (im.size, im.mode)
+        im.load()
 
 
 def check(banner_paths, icon_path):

@@ -317,8 +317,11 @@ def check_bitmap(pe):
         data = resource(pe, RT_BITMAP, bid)
         hdr = dib_header(data)
         faults = [] if hdr == (w, w // 10, 8, 256) else ["header %r" % (hdr,)]
-        if hdr and len(data) < 40 + 256 * 4 + (w + 3) // 4 * 4 * (w // 10):
-            faults.append("%d bytes, too short for its pixels" % len(data))
+        # The larger art is run-length encoded (BI_RLE8): its bytes are as many as the header says.
+        comp, isz = struct.unpack_from("<II", data, 16) if hdr else (0, 0)
+        want = 40 + 256 * 4 + (isz if comp == 1 else (w + 3) // 4 * 4 * (w // 10))
+        if hdr and (comp not in (0, 1) or (comp == 1) != (bid != BANNER) or len(data) < want):
+            faults.append("%d bytes, compression %d: not its pixels" % (len(data), comp))
         check("bitmap %d %dx%d 8 bpp 256 colours" % (bid, w, w // 10), faults)
 
 

@@ -65,8 +65,32 @@ Layout ReadLayout(HWND page)
     return layout;
 }
 
-// The banner spans the frame, keeps 10:1 and covers no control; the page
-// lies whole on the screen.
+COLORREF ScreenColour(HWND page, POINT at)
+{
+    ClientToScreen(page, &at);
+    HDC screen = GetDC(nullptr);
+    COLORREF got = GetPixel(screen, at.x, at.y);
+    ReleaseDC(nullptr, screen);
+    return got;
+}
+
+bool Near(COLORREF got, COLORREF want)
+{
+    return std::abs(GetRValue(got) - GetRValue(want)) <= 16 && std::abs(GetGValue(got) - GetGValue(want)) <= 16 &&
+           std::abs(GetBValue(got) - GetBValue(want)) <= 16;
+}
+
+// Waits for the page to show about `want` at a point: it paints after it
+// appears.
+void ExpectColour(HWND page, POINT at, COLORREF want)
+{
+    COLORREF got = 0;
+    EXPECT_TRUE(WaitUntil([&] { return Near(got = ScreenColour(page, at), want); }, 2000))
+        << "at " << at.x << "," << at.y << ": " << std::hex << got << " for " << want;
+}
+
+// The banner spans the frame, keeps 10:1, shows its picture and covers no
+// control; the page lies whole on the screen.
 void CheckPage(HWND page, const std::string& name, bool spans)
 {
     SCOPED_TRACE(name);
@@ -88,6 +112,9 @@ void CheckPage(HWND page, const std::string& name, bool spans)
     EXPECT_LE(std::abs(width - 10 * height), 5) << width << "x" << height;
     EXPECT_TRUE(layout.banner.left >= 0 && layout.banner.top >= 0 && layout.banner.right <= client.right)
         << "banner " << Describe(layout.banner) << ", page " << Describe(client);
+    // The art's gradient: navy at its left end, blue at its right.
+    ExpectColour(page, {layout.banner.left + 3, layout.banner.top + 3}, RGB(16, 42, 84));
+    ExpectColour(page, {layout.banner.right - 4, layout.banner.top + 3}, RGB(46, 110, 170));
     for (const RECT& control : layout.controls)
         EXPECT_LE(layout.banner.bottom, control.top) << "banner " << Describe(layout.banner) << " over " << Describe(control);
     ::testing::Test::RecordProperty(name, std::to_string(width) + "x" + std::to_string(height) + " frame " + std::to_string(frame));
