@@ -3,9 +3,12 @@
 /* Where the Common Controls 6 exist (Windows XP and later), the system's
  * side-by-side store holds them and only an activation context that names
  * them leads there. Named in the manifest Windows applies at process start,
- * a failure to load them would end the process before it could say why (Wine
- * does just that with the common controls disabled), so the context is made
- * here and given up again when they cannot be loaded. */
+ * they would be needed before the program could say anything: Windows does
+ * not start a program whose manifest names an assembly it lacks, and Wine
+ * with the common controls disabled starts it but then creates no button,
+ * edit or static control, a message box's included, so it ends unseen. The
+ * context is made here instead and given up again when they cannot be
+ * loaded, which leaves the system's own plain controls. */
 HMODULE AfxLoadThemedControls(HINSTANCE instance, LPCWSTR manifest)
 {
     ACTCTXW request;
@@ -80,7 +83,7 @@ static int ControlsBelow(HWND dialog, HWND banner, int top)
 
 static const BITMAPINFOHEADER* Art(HINSTANCE instance, WORD id)
 {
-    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2) /* RT_BITMAP */);
+    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(id), (LPCWSTR)RT_BITMAP);
     HGLOBAL loaded = found ? LoadResource(instance, found) : NULL;
     return loaded ? (const BITMAPINFOHEADER*)LockResource(loaded) : NULL;
 }
@@ -112,17 +115,18 @@ HBITMAP AfxFitBanner(HWND dialog, HINSTANCE instance, const AFX_BANNER* banner)
     HWND control = FindBanner(dialog);
     RECT span = banner->templateRect;
     const BITMAPINFOHEADER* art = NULL;
-    int width, height, i;
+    int width, height, room, i;
     HBITMAP image, old;
     if (!control || !MapDialogRect(dialog, &span))
         return NULL;
     width = span.right - span.left;
     height = (width + 5) / 10;
-    /* A wide dialog font makes the span tall: the banner keeps its shape and
-     * leaves the notice line below it free. */
-    i = ControlsBelow(dialog, control, span.top) - span.top;
-    if (height > i) {
-        height = i;
+    /* A dialog font wider than the templates were made for makes the span
+     * long: the banner keeps its shape and leaves the notice line below it
+     * free. */
+    room = ControlsBelow(dialog, control, span.top) - span.top;
+    if (height > room) {
+        height = room;
         width = height * 10;
     }
     for (i = 0; i < banner->artCount; ++i) {
