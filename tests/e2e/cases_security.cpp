@@ -171,15 +171,17 @@ public:
             return;
         std::string folder = JoinPath(windows, "winsxs\\manifests");
         for (const std::string& name : ListDir(folder)) {
-            if (_strnicmp(name.c_str(), kControls, sizeof kControls - 1) == 0 && name.find(".manifest") != std::string::npos &&
-                name.find(".e2e-saved") == std::string::npos) {
-                m_path = JoinPath(folder, name);
-                break;
-            }
+            if (_strnicmp(name.c_str(), kControls, sizeof kControls - 1) != 0)
+                continue;
+            m_path = JoinPath(folder, name.substr(0, name.find(kSaved)));
+            m_saved = m_path + kSaved;
+            // An earlier run that was killed left it aside: put it back first.
+            if (name.find(kSaved) != std::string::npos && !MoveFileExA(m_saved.c_str(), m_path.c_str(), 0))
+                return;
+            break;
         }
         if (m_path.empty())
             return;
-        m_saved = m_path + ".e2e-saved";
         m_ok = MoveFileExA(m_path.c_str(), m_saved.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
     }
     ~NoSideBySideControls()
@@ -193,6 +195,7 @@ public:
 
 private:
     static constexpr char kControls[] = "x86_microsoft.windows.common-controls_6595b64144ccf1df_6.";
+    static constexpr char kSaved[] = ".e2e-saved";
     std::string m_path, m_saved;
     bool m_ok = false;
 };
