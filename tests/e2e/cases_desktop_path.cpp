@@ -191,3 +191,40 @@ TEST_F(Thai, desktop_path_expandable_value_is_expanded)
             CheckRefused(setup, mode, value);
     }
 }
+
+// The expanded folder has the limit of any other: 242 characters, so that
+// its library's path fits 255. One more is refused as too long, naming the
+// folder as expanded, and nothing is loaded.
+TEST_F(Thai, desktop_path_expanded_within_the_folder_limit)
+{
+    DriveCFolder drive(CurrentCaseName());
+    ASSERT_TRUE(drive.Ok());
+    for (std::size_t length : {std::size_t(242), std::size_t(243)}) {
+        SCOPED_TRACE("folder of " + std::to_string(length) + " characters");
+        std::string palm = JoinPath(drive.Path(), std::to_string(length));
+        while (palm.size() < length)
+            palm += palm.size() + 1 < length && palm.size() % 60 == 0 ? '\\' : 'p';
+        ASSERT_EQ(palm.size(), length);
+        ASSERT_TRUE(PutStandin(palm, "Alice\n"));
+        ASSERT_TRUE(ResetDesktopKey());
+        ASSERT_TRUE(SetDesktopValueAnsi(REG_EXPAND_SZ, "%SystemDrive%" + palm.substr(2) + '\0'));
+        World world(CurrentCaseName() + "-" + std::to_string(length));
+        ASSERT_TRUE(PutPackage(world));
+        Process setup;
+        HWND mode = PassToUsers(world, setup, world.InstallerDir());
+        if (!mode)
+            return;
+        if (length == 242) {
+            HWND page = WaitFor(setup, PageKind::Users, 10000, mode).hwnd;
+            ASSERT_TRUE(page);
+            RemoteListView list(Control(page, IDC_USERLIST));
+            EXPECT_EQ(list.Rows(), std::vector<std::string>{"Alice"});
+            EXPECT_TRUE(FileExists(JoinPath(palm, "calls.log")));
+        } else {
+            MessageBoxInfo box = WaitMessageBox(setup);
+            EXPECT_EQ(box.text, Widen("The Palm Desktop folder is too long to load its install library:\r\n\r\n" + palm));
+            EXPECT_TRUE(!FileExists(JoinPath(palm, "calls.log")));
+        }
+        setup.Kill();
+    }
+}
