@@ -95,7 +95,9 @@ XP_IMPORTS = {
     "advapi32.dll": {"RegCloseKey", "RegEnumValueA", "RegOpenKeyA", "RegOpenKeyExA"},
     "kernel32.dll": {
         "CloseHandle", "CreateFileA", "CreateSemaphoreW", "DeleteCriticalSection",
-        "EnterCriticalSection", "FormatMessageA", "FreeLibrary", "GetCommandLineA",
+        "EnterCriticalSection",
+        "ExpandEnvironmentStringsA",   # Windows 2000
+        "FormatMessageA", "FreeLibrary", "GetCommandLineA",
         "GetCurrentDirectoryA", "GetCurrentThreadId", "GetFileAttributesA",
         "GetFileSizeEx",           # Windows 2000
         "GetLastError", "GetModuleHandleA", "GetModuleHandleW", "GetProcAddress",
@@ -108,10 +110,10 @@ XP_IMPORTS = {
         "TlsGetValue", "TlsSetValue", "VirtualProtect", "VirtualQuery",
         "WaitForSingleObject", "WideCharToMultiByte"},
     "msvcrt.dll": {
-        "__getmainargs", "__initenv", "__mb_cur_max", "__p__acmdln", "__p__commode",
+        "__doserrno", "__getmainargs", "__initenv", "__mb_cur_max", "__p__acmdln", "__p__commode",
         "__p__fmode", "__set_app_type", "__setusermatherr", "_amsg_exit", "_cexit",
         "_close", "_errno", "_fdopen", "_initterm", "_iob", "_onexit", "_open_osfhandle",
-        "_read", "abort", "atoi", "calloc", "exit", "fclose", "fprintf", "fputc", "fputs",
+        "_read", "abort", "atoi", "calloc", "exit", "fclose", "ferror", "fprintf", "fputc", "fputs",
         "free", "fwrite", "getc", "localeconv", "malloc", "memchr", "memcmp", "memcpy",
         "memmove", "memset", "realloc", "setlocale", "signal", "strchr", "strcmp",
         "strerror", "strlen", "strncmp", "ungetc", "vfprintf", "wcslen"},
