@@ -42,7 +42,7 @@ bool ReadValueData(HKEY key, DWORD index, std::string* text, DWORD* type)
 
 // REG_EXPAND_SZ is how Windows stores a path holding %NAME% parts
 // (`%SystemDrive%\Palm`); only the expanded text names a folder. A name that
-// is not set stays as it is written, and the folder check refuses it.
+// is not set stays as it is written, as Windows leaves it.
 std::string Expand(const std::string& text)
 {
     for (int attempt = 0; attempt < 4; ++attempt) {
