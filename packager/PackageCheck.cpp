@@ -339,11 +339,10 @@ private:
         {
             std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen((root_ + "/" + mode.list).c_str(), "rb"),
                                                                   std::fclose);
-            if (!file) {
+            if (!file || !ReadListLines(file.get(), &lines)) {
                 Add(mode.list, 0, Severity::Error, "cannot be read");
                 return;
             }
-            lines = ReadListLines(file.get());
         }
         // The list's findings in line order, then those of the files it names.
         std::size_t start = report_->findings.size();

@@ -111,7 +111,9 @@ XP_IMPORTS = {
         "ReleaseActCtx",
         "FindResourceW", "GetModuleFileNameA", "LoadResource", "LockResource", "lstrcmpiW",
         "CloseHandle", "CreateFileA", "CreateSemaphoreW", "DeleteCriticalSection",
-        "EnterCriticalSection", "FormatMessageA", "FreeLibrary", "GetCommandLineA",
+        "EnterCriticalSection",
+        "ExpandEnvironmentStringsA",   # Windows 2000
+        "FormatMessageA", "FreeLibrary", "GetCommandLineA",
         "GetCurrentDirectoryA", "GetCurrentThreadId", "GetFileAttributesA",
         "GetFileSizeEx",           # Windows 2000
         "GetLastError", "GetModuleHandleA", "GetModuleHandleW", "GetProcAddress",
@@ -124,10 +126,10 @@ XP_IMPORTS = {
         "TlsGetValue", "TlsSetValue", "VirtualProtect", "VirtualQuery",
         "WaitForSingleObject", "WideCharToMultiByte"},
     "msvcrt.dll": {
-        "__getmainargs", "__initenv", "__mb_cur_max", "__p__acmdln", "__p__commode",
+        "__doserrno", "__getmainargs", "__initenv", "__mb_cur_max", "__p__acmdln", "__p__commode",
         "__p__fmode", "__set_app_type", "__setusermatherr", "_amsg_exit", "_cexit",
         "_close", "_errno", "_fdopen", "_initterm", "_iob", "_onexit", "_open_osfhandle",
-        "_read", "abort", "atoi", "calloc", "exit", "fclose", "fprintf", "fputc", "fputs",
+        "_read", "abort", "atoi", "calloc", "exit", "fclose", "ferror", "fprintf", "fputc", "fputs",
         "free", "fwrite", "getc", "localeconv", "malloc", "memchr", "memcmp", "memcpy",
         "memmove", "memset", "realloc", "setlocale", "signal", "strchr", "strcmp",
         "strerror", "strlen", "strncmp", "ungetc", "vfprintf", "wcslen"},

@@ -414,8 +414,8 @@ std::string World::ReadPalmFile(const std::string& name) const
     return bytes;
 }
 
-HeldFile::HeldFile(const std::string& path)
-    : m_file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+HeldFile::HeldFile(const std::string& path, DWORD access, DWORD share)
+    : m_file(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
 {
     if (m_file == INVALID_HANDLE_VALUE)
         Fail("cannot hold " + path + " open (error " + std::to_string(GetLastError()) + ")");

@@ -125,11 +125,12 @@ private:
     bool m_ok = false;
 };
 
-// A file held open with no sharing, as another program would hold it: no
-// other process can open it until Release or the end of the scope.
+// A file held open as another program would hold it: by default for reading
+// with no sharing, so that no other process can open it until Release or the
+// end of the scope.
 class HeldFile {
 public:
-    explicit HeldFile(const std::string& path);
+    explicit HeldFile(const std::string& path, DWORD access = GENERIC_READ, DWORD share = 0);
     ~HeldFile() { Release(); }
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;

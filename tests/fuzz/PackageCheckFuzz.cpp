@@ -18,7 +18,8 @@ void CheckList(const std::string& bytes)
 {
     std::FILE* stream = fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
     FUZZ_CHECK(stream != nullptr, "fmemopen failed");
-    std::vector<ListLine> lines = ReadListLines(stream);
+    std::vector<ListLine> lines;
+    FUZZ_CHECK(ReadListLines(stream, &lines), "reading a memory stream failed");
     std::fclose(stream);
 
     std::vector<Finding> findings;
