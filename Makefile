@@ -65,11 +65,13 @@ N ?= 10
 soak: win32
 	@tests/e2e/soak.sh $(WIN) $(N)
 
-# The release tools, the same bytes from a second build elsewhere, the release folder.
+# The release tools, the same bytes from a second build elsewhere, the release folder,
+# the Linux and Windows checkers giving the same reports.
 release: win32 tools
 	@python3 -m unittest -q tests/test_bmp2png.py
 	@tests/check-reproducible.sh $(WIN)
 	@tests/check-dist.sh $(WIN) $(BUILD)/dist-check $(BUILD)/tools/check-package
+	@packager/check-reports.sh $(BUILD)/tools/check-package $(BUILD)/check-reports $(WIN)/check-package.exe
 
 test: unit resources static fuzz-smoke e2e release
 

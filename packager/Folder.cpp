@@ -21,10 +21,24 @@ std::string ErrorText(int error)
 }
 
 #ifdef _WIN32
+// A path for the wide file functions: full, with "\\?\" before it, so that
+// a deep package folder is not cut off at MAX_PATH and names are taken as
+// they are on disk (the resolver has already dropped trailing dots).
 std::wstring Wide(const std::string& utf8)
 {
     std::u16string text = FromUtf8(utf8);
-    return std::wstring(text.begin(), text.end());
+    std::wstring path(text.begin(), text.end());
+    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return path;
+    std::wstring full(size, L'\0');
+    DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+    if (length == 0 || length >= size)
+        return path;
+    full.resize(length);
+    if (full.compare(0, 2, L"\\\\") == 0)
+        return full.compare(0, 4, L"\\\\?\\") == 0 ? full : L"\\\\?\\UNC" + full.substr(1);
+    return L"\\\\?\\" + full;
 }
 
 std::string Narrow(const wchar_t* wide)

@@ -20,9 +20,9 @@ void Usage(std::FILE* to)
                        "usage: check-package [--codepage N] FOLDER\n"
                        "Checks the package folder that setup.exe ships in: its lists, notes and listed files,\n"
                        "as the installer will find them on the customer's Windows.\n"
-                       "  --codepage N  the customer's ANSI code page, which list names are read in\n"
-                       "                (default %d, Thai; known: %s)\n"
-                       "  -h, --help    this text\n"
+                       "  --codepage N     the customer's ANSI code page, which list names are read in\n"
+                       "                   (default %d, Thai; known: %s)\n"
+                       "  -h, --help, /?   this text\n"
                        "Exit status: 0 no error, 1 errors, 2 the folder cannot be read or a wrong command line.\n",
                        kDefaultCodePage, KnownCodePages().c_str());
 }
