@@ -3,7 +3,8 @@
 # later, in another time zone and umask, the zips are identical and carry no
 # time of the run; two clones of the commit, one with an untracked file, give
 # the same zip; SHA256SUMS matches the files and names every one; the zip
-# holds exactly the folder; the sample package passes the checker clean.
+# holds exactly the folder; the sample package passes the checker clean; the
+# guide's notes recipe writes nothing from wrong input.
 #   tests/check-dist.sh <windows build dir> <work dir> [native check-package]
 set -euo pipefail
 [ $# -ge 2 ] || { echo "usage: $0 <windows build dir> <work dir> [check-package]" >&2; exit 2; }
@@ -64,6 +65,33 @@ echo "# changed" >>"$work/used/docs/packaging.md"
 grep -qx "sources: commit $head, with local changes" "$work/used-dist/${dist##*/}/BUILDINFO" ||
     fail "BUILDINFO after a tracked file changed: $(head -n 1 "$work/used-dist/${dist##*/}/BUILDINFO")"
 
+# The guide's notes recipe, as the guide gives it: good UTF-8 gives code page
+# 874 with CR LF; a byte-order mark or a byte that is not UTF-8 stops it with
+# an error, and no notes file is written.
+recipe=$(awk '/^To produce code page 874/ { on = 1; next } on && /^    / { print substr($0, 5); seen = 1; next }
+              seen { exit }' "$repo/docs/packaging.md")
+[ -n "$recipe" ] || fail "no notes recipe in the guide"
+mkdir "$work/recipe"
+for input in good bom bad; do
+    case $input in
+    good) printf '\xe0\xb8\x81 Thai\nline 2\r\n' ;;
+    bom) printf '\xef\xbb\xbfThai\n' ;;
+    bad) printf 'ok \xff\n' ;;
+    esac >"$work/recipe/notes.txt"
+    rm -f "$work/recipe/install.tms"
+    set +e
+    (cd "$work/recipe" && eval "$recipe") 2>"$work/recipe/err"
+    set -e
+    if [ "$input" = good ]; then
+        [ "$(od -An -tx1 "$work/recipe/install.tms" | tr -d ' \n')" = a120546861690d0a6c696e6520320d0a ] ||
+            fail "the notes recipe gave $(od -c "$work/recipe/install.tms")"
+    else
+        [ ! -e "$work/recipe/install.tms" ] || fail "the notes recipe wrote install.tms from $input input"
+        grep -q 'iconv: ' "$work/recipe/err" || fail "the notes recipe was silent on $input input"
+    fi
+done
+[ -z "$(ls "$work/recipe" | grep -v -x -e notes.txt -e err)" ] || fail "the notes recipe left $(ls "$work/recipe")"
+
 checked=""
 if [ $# -ge 3 ]; then
     [ -x "$3" ] || fail "$3 is not built"
@@ -71,5 +99,5 @@ if [ $# -ge 3 ]; then
     grep -q ' 0 errors, 0 warnings' "$work/check.log" || fail "sample not clean: $(cat "$work/check.log")"
     checked=", sample clean"
 fi
-echo "dist: ${zip##*/} $(stat -c %s "$zip") bytes, same bytes twice and from two clones, sums and zip match$checked"
+echo "dist: ${zip##*/} $(stat -c %s "$zip") bytes, same bytes twice and from two clones, sums and zip match, notes recipe sound$checked"
 rm -rf "$work"
