@@ -37,9 +37,10 @@ int DeepestFolderFor(int entryLength);
 // The line-level rules of one list: blank lines, blanks around a name, zero
 // bytes, over-long names (one error per line of the file, however many reads
 // the installer makes of it) and the 200-entry limit. Appends its findings,
-// adds the list's entries to *entries and returns those that fit.
+// adds the number of the list's entries to *entryCount and returns those
+// that fit.
 std::vector<ListEntry> CheckListLines(const std::string& listName, const std::vector<ListLine>& lines,
-                                      std::vector<Finding>* findings, int* entries);
+                                      std::vector<Finding>* findings, int* entryCount);
 
 // A name as the report shows it: in quotes, every byte outside printable
 // ASCII as \xHH, so that the report is plain ASCII whatever the name's
