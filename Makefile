@@ -80,7 +80,8 @@ release: win32 tools
 	@python3 -m unittest -q tests/test_bmp2png.py
 	@tests/check-reproducible.sh $(WIN)
 	@tests/check-dist.sh $(WIN) $(BUILD)/dist-check $(BUILD)/tools/check-package
-	@packager/check-reports.sh $(BUILD)/tools/check-package $(BUILD)/check-reports $(WIN)/check-package.exe
+	@packager/check-reports.sh $(BUILD)/tools/check-package $(BUILD)/check-reports $(WIN)/check-package.exe \
+	    $(WIN)/codepage-check.exe
 
 test: unit resources static fuzz-smoke e2e release
 

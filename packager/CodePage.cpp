@@ -169,7 +169,8 @@ char16_t Upper(char16_t c)
     }
     if (c == 0x192)
         return 0x191;
-    // Greek: tonos forms, final sigma, the plain alphabet.
+    // Greek: tonos forms and the plain alphabet; final sigma stays as it is,
+    // as in Windows' own table.
     if (c == 0x3AC)
         return 0x386;
     if (c >= 0x3AD && c <= 0x3AF)
@@ -178,9 +179,7 @@ char16_t Upper(char16_t c)
         return 0x38C;
     if (c == 0x3CD || c == 0x3CE)
         return static_cast<char16_t>(c - 0x3F);
-    if (c == 0x3C2)
-        return 0x3A3;
-    if (c >= 0x3B1 && c <= 0x3CB)
+    if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2)
         return static_cast<char16_t>(c - 0x20);
     // Cyrillic.
     if (c >= 0x430 && c <= 0x44F)

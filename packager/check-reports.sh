@@ -5,16 +5,19 @@
 # command line's answers (usage, unknown option, wrong code page). Each run's
 # report and exit status must be those in packager/expected-reports.txt.
 # Given check-package.exe too, it runs that under Wine (Thai locale) on the
-# same folders and its reports must be the same, line for line.
-#   packager/check-reports.sh <check-package> <work dir> [<check-package.exe>]
+# same folders and its reports must be the same, line for line; given
+# codepage-check.exe as well, that checks the code page tables against
+# Windows' own conversions.
+#   packager/check-reports.sh <check-package> <work dir> [<check-package.exe> [<codepage-check.exe>]]
 # With --update, writes the native reports to expected-reports.txt instead.
 set -euo pipefail
 update=0
 [ "${1:-}" = --update ] && { update=1; shift; }
-[ $# -ge 2 ] || { echo "usage: $0 [--update] <check-package> <work dir> [<check-package.exe>]" >&2; exit 2; }
+[ $# -ge 2 ] || { echo "usage: $0 [--update] <check-package> <work dir> [<check-package.exe> [<codepage-check.exe>]]" >&2; exit 2; }
 native=$(realpath "$1")
 work=$(realpath -m "$2")
 exe=${3:+$(realpath "$3")}
+tables=${4:+$(realpath "$4")}
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/.." && pwd)
 expected=$here/expected-reports.txt
@@ -107,6 +110,9 @@ if [ "$update" = 1 ]; then
     echo "wrote $expected"
 else
     diff -u "$expected" "$work/reports.txt" >&2 || fail "the reports are not those in $expected"
+fi
+if [ -n "$tables" ]; then
+    wine "$tables" | tr -d '\r' || fail "the code page tables differ from Windows' own"
 fi
 runs=$(grep -c '^== ' "$work/reports.txt")
 echo "check-package: $runs runs give the expected reports${exe:+, the same from check-package.exe under Wine}"
