@@ -100,7 +100,8 @@ for folder in demo utf8 cp874 marks lengths names missing; do
 done
 run --codepage 1252 cp1252
 run --codepage=1252 cp874
-for args in "--help" "-h" "/?" "--frobnicate demo" "--codepage 65001 demo" "" "demo demo" "none"; do
+for args in "--help" "-h" "/?" "--frobnicate demo" "--codepage 65001 demo" "--codepage" "" "demo demo" "none" \
+    "demo/install.cfg"; do
     # shellcheck disable=SC2086
     run $args
 done

@@ -78,9 +78,14 @@ int main(int argc, char** argv)
         }
         if (arg == "--codepage" || arg.compare(0, 11, "--codepage=") == 0) {
             std::string value = arg.size() > 10 ? arg.substr(11) : (i + 1 < argc ? argv[++i] : "");
+            if (value.empty()) {
+                (void)std::fprintf(stderr, "check-package: --codepage needs a code page number\n");
+                Usage(stderr);
+                return 2;
+            }
             char* end = nullptr;
             long number = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || number <= 0 || number > 65535 ||
+            if (*end != '\0' || number <= 0 || number > 65535 ||
                 !IsKnownCodePage(static_cast<int>(number))) {
                 (void)std::fprintf(stderr, "check-package: code page '%s' is not one the checker knows (%s)\n",
                                    value.c_str(), KnownCodePages().c_str());
