@@ -4,7 +4,7 @@
 # make demo   run the installer on the bundled demo
 # make bench  timings under Wine against floors of the same run, and the binary's size
 # make fuzz   every fuzz target for FUZZ_SECONDS (60) seconds
-# make check-package PKG=<folder>  check a package folder before it ships
+# make check-package PKG=<folder> [CODEPAGE=<n>]  check a package folder before it ships
 # make dist   the release folder and zip under build/dist/
 # make screenshots  the README's pictures of the four pages (docs/*.png), from the demo
 BUILD  := build
@@ -35,9 +35,18 @@ tools: deps
 	@cmake -S . -B $(NATIVE) $(NATIVE_CONFIG) >/dev/null
 	@cmake --build $(NATIVE) -j $(JOBS) --target check-package
 
-check-package: tools
-	@test -n "$(PKG)" || { echo "usage: make check-package PKG=<folder>" >&2; exit 2; }
-	@$(BUILD)/tools/check-package "$(PKG)"
+# The checker alone needs only a C++ compiler and CMake, and a maker sees
+# nothing but its report: the build speaks only when it fails.
+CHECKER := $(BUILD)/checker
+check-package:
+	@test -n "$(PKG)" || { echo "usage: make check-package PKG=<folder> [CODEPAGE=<n>]" >&2; exit 2; }
+	@tools/install-deps.sh --checker
+	@mkdir -p $(CHECKER)
+	@{ cmake -S . -B $(CHECKER) -DCHECKER_ONLY=ON -DCMAKE_BUILD_TYPE=Release \
+	    -DCHECK_PACKAGE_DIR=$(CURDIR)/$(BUILD)/tools && \
+	  env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL cmake --build $(CHECKER) --target check-package; \
+	} >$(CHECKER)/build.log 2>&1 || { cat $(CHECKER)/build.log >&2; exit 2; }
+	@$(BUILD)/tools/check-package $(if $(CODEPAGE),--codepage $(CODEPAGE)) "$(PKG)"
 
 unit: native
 	@cd $(NATIVE) && ctest --output-on-failure
@@ -65,11 +74,14 @@ N ?= 10
 soak: win32
 	@tests/e2e/soak.sh $(WIN) $(N)
 
-# The release tools, the same bytes from a second build elsewhere, the release folder.
+# The release tools, the same bytes from a second build elsewhere, the release folder,
+# the Linux and Windows checkers giving the same reports.
 release: win32 tools
 	@python3 -m unittest -q tests/test_bmp2png.py
 	@tests/check-reproducible.sh $(WIN)
 	@tests/check-dist.sh $(WIN) $(BUILD)/dist-check $(BUILD)/tools/check-package
+	@packager/check-reports.sh $(BUILD)/tools/check-package $(BUILD)/check-reports $(WIN)/check-package.exe \
+	    $(WIN)/codepage-check.exe
 
 test: unit resources static fuzz-smoke e2e release
 

@@ -33,7 +33,10 @@ cp "$win/setup.exe" "$win/check-package.exe" "$repo/docs/packaging.md" "$dist/"
 # toolchain they were built with.
 {
     commit=$(git -C "$repo" rev-parse HEAD 2>/dev/null || echo unknown)
-    [ -z "$(git -C "$repo" status --porcelain 2>/dev/null)" ] || commit="$commit, with local changes"
+    # Only tracked files make the release: a maker's own untracked files
+    # (a test package, say) change nothing in it.
+    [ -z "$(git -C "$repo" status --porcelain --untracked-files=no 2>/dev/null)" ] ||
+        commit="$commit, with local changes"
     echo "sources: commit $commit"
     echo "toolchain (Debian packages):"
     dpkg-query -W -f '  ${Package} ${Version}\n' binutils-mingw-w64-i686 gcc-mingw-w64-i686-win32 \
