@@ -67,11 +67,12 @@ N ?= 10
 soak: win32
 	@tests/e2e/soak.sh $(WIN) $(N)
 
-# The release tools, the same bytes from a second build elsewhere, the release folder.
+# The release tools, the same bytes from a second build elsewhere, the release folder, signing.
 release: win32 tools
 	@python3 -m unittest -q tests/test_bmp2png.py
 	@tests/check-reproducible.sh $(WIN)
 	@tests/check-dist.sh $(WIN) $(BUILD)/dist-check $(BUILD)/tools/check-package
+	@tests/sign/check-signing.sh $(WIN) $(BUILD)/sign-check
 
 test: unit resources static fuzz-smoke e2e release
 

@@ -1,0 +1,32 @@
+#!/usr/bin/env python3
+"""An RFC 3161 timestamp server on 127.0.0.1 for the signing tests: each
+request is answered by `openssl ts -reply` with a throwaway TSA certificate.
+
+    tsa-server.py <openssl ts config>
+
+Prints the port it listens on, then serves until killed.
+"""
+import http.server
+import subprocess
+import sys
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    def do_POST(self):
+        query = self.rfile.read(int(self.headers["Content-Length"]))
+        reply = subprocess.run(
+            ["openssl", "ts", "-reply", "-config", sys.argv[1], "-queryfile", "/dev/stdin",
+             "-out", "/dev/stdout"], input=query, capture_output=True, check=True).stdout
+        self.send_response(200)
+        self.send_header("Content-Type", "application/timestamp-reply")
+        self.send_header("Content-Length", str(len(reply)))
+        self.end_headers()
+        self.wfile.write(reply)
+
+    def log_message(self, *args):
+        pass
+
+
+server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
+print(server.server_port, flush=True)
+server.serve_forever()
