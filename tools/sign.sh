@@ -6,6 +6,7 @@
 #   SIGN_PKCS12=<file.p12|.pfx>  or  SIGN_CERT=<cert.pem> SIGN_KEY=<key.pem>
 #   SIGN_PASS_FILE=<file>   the password of the key, on the file's first line
 #   SIGN_TIMESTAMP=<url>    an RFC 3161 timestamp server
+#   SIGN_TIMESTAMP_WAIT=<s> how long to wait for its answer (30 seconds)
 # The key, its certificate and the password are all checked before the first
 # file is signed. On any failure a message names the cause and the file or
 # server, the exit status is 1, and the files may be half signed: make-dist.sh
@@ -16,8 +17,9 @@ set -euo pipefail
 die() { echo "sign: $*" >&2; exit 1; }
 command -v osslsigncode >/dev/null || die "osslsigncode is not installed (tools/install-deps.sh installs it)"
 # A timestamp server that takes the connection and never answers would hold
-# the release up for good: this long, then it counts as failed.
-ts_seconds=30
+# osslsigncode for good: after this long it counts as failed.
+ts_seconds=${SIGN_TIMESTAMP_WAIT:-30}
+[[ $ts_seconds =~ ^[1-9][0-9]*$ ]] || die "SIGN_TIMESTAMP_WAIT: $ts_seconds is not a number of seconds"
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -134,13 +136,16 @@ for f in "$@"; do
         timeout "$ts_seconds" osslsigncode add -ts "$SIGN_TIMESTAMP" -h sha256 -in "$out" -out "$out.ts" \
             </dev/null >"$tmp/err" 2>&1 || rc=$?
         [ "$rc" != 124 ] || die "$name: the timestamp server $SIGN_TIMESTAMP did not answer within $ts_seconds seconds"
-        [ "$rc" = 0 ] && [ -s "$out.ts" ] ||
+        if [ "$rc" != 0 ] || [ ! -s "$out.ts" ]; then
             die "$name: the timestamp server $SIGN_TIMESTAMP gave no timestamp: $(grep -i -m 1 -e 'failure' -e 'error' "$tmp/err" || echo "osslsigncode exit status $rc")"
+        fi
         mv "$out.ts" "$out"
     fi
     # The signature must be all that changed: removed, it gives back the build.
-    osslsigncode remove-signature -in "$out" -out "$tmp/unsigned.exe" >/dev/null 2>&1 && cmp -s "$tmp/unsigned.exe" "$f" ||
+    if ! osslsigncode remove-signature -in "$out" -out "$tmp/unsigned.exe" >/dev/null 2>&1 ||
+        ! cmp -s "$tmp/unsigned.exe" "$f"; then
         die "$name: without its signature the file is not the build's bytes (osslsigncode changed more than the signature)"
+    fi
     sums="$sums  $(sha256sum <"$f" | cut -c1-64)  $name"$'\n'
     cp "$out" "$f"
 done

@@ -101,8 +101,11 @@ accuracy = secs:1
 ess_cert_id_alg = sha256
 EOF
 coproc tsa { exec python3 "$repo/tests/sign/tsa-server.py" "$keys/ts.cnf"; }
-trap 'kill "$tsa_PID" 2>/dev/null || true' EXIT
+# shellcheck disable=SC2154 # tsa_PID is set by coproc
+tsa_pid=$tsa_PID
+trap 'kill "$tsa_pid" 2>/dev/null || true' EXIT
 read -r -u "${tsa[0]}" tsa_port || fail "the local timestamp server did not start"
+tsa_url=http://127.0.0.1:$tsa_port
 # A port nothing listens on: taken from the system, then let go.
 closed_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 
@@ -123,7 +126,7 @@ verify() { "$repo/tools/verify-dist.sh" "$@"; }
 
 # --- Signed from the PKCS#12 file, timestamped ---
 SIGN_PKCS12="$keys/signer key.p12" SIGN_PASS_FILE="$keys/pass file.txt" \
-    SIGN_TIMESTAMP="http://127.0.0.1:$tsa_port/" dist >/dev/null || fail "signed dist from PKCS#12"
+    SIGN_TIMESTAMP="$tsa_url/" dist >/dev/null || fail "signed dist from PKCS#12"
 grep -q -F "$password" "$work/argv.log" && fail "the password appeared on a command line: $(grep -F "$password" "$work/argv.log" | head -n 1)"
 grep -q -e '-readpass' "$work/argv.log" || fail "osslsigncode never ran with the password (argv log: $(wc -l <"$work/argv.log") lines)"
 grep -q '^signed by: CN=Mirabo Test Signer,O=Mirabo Test Maker (Authenticode, SHA-256)$' "$folder/BUILDINFO" ||
@@ -155,10 +158,10 @@ with open(sys.argv[1], "r+b") as f:
 PY
 echo "read me" >"$work/edited/NOTES.txt"
 verify --ca "$keys/ca.pem" "$work/edited" >"$work/verify.log" && fail "verify-dist passed a changed setup.exe"
-grep -q '^setup.exe: does not match its SHA-256 in SHA256SUMS' "$work/verify.log" &&
-    grep -q '^setup.exe: signature not valid: the file was changed after it was signed' "$work/verify.log" &&
-    grep -q '^NOTES.txt: not in SHA256SUMS' "$work/verify.log" ||
-    fail "verify-dist did not name the changed and the added file: $(cat "$work/verify.log")"
+for line in '^setup.exe: does not match its SHA-256 in SHA256SUMS' '^NOTES.txt: not in SHA256SUMS' \
+    '^setup.exe: signature not valid: the file was changed after it was signed'; do
+    grep -q "$line" "$work/verify.log" || fail "verify-dist did not say $line: $(cat "$work/verify.log")"
+done
 grep -q '^check-package.exe: signed by' "$work/verify.log" || fail "verify-dist blamed check-package.exe: $(cat "$work/verify.log")"
 # The sums made again by hand do not hide the change: the signature does not hold.
 (cd "$work/edited" && rm NOTES.txt && sha256sum setup.exe check-package.exe >sums &&
@@ -184,7 +187,7 @@ grep -q '^setup.exe: signed by CN=Mirabo Test Signer,O=Mirabo Test Maker, SHA-25
 refused() { # <what the message must hold> <VAR=value>...
     local want=$1 start=$SECONDS
     shift
-    if env -u SIGN_PKCS12 -u SIGN_CERT -u SIGN_KEY -u SIGN_PASS_FILE -u SIGN_TIMESTAMP "$@" \
+    if env -u SIGN_PKCS12 -u SIGN_CERT -u SIGN_KEY -u SIGN_PASS_FILE -u SIGN_TIMESTAMP -u SIGN_TIMESTAMP_WAIT "$@" \
         "$repo/tools/make-dist.sh" "$win" "$out" >"$work/out.log" 2>"$work/err.log"; then
         fail "make-dist signed with $*"
     fi
@@ -206,7 +209,12 @@ refused "two.p12 holds certificates for other keys besides the signing one (CN=w
 refused "signer.der holds no PEM private key" SIGN_CERT="$keys/signer.pem" SIGN_KEY="$keys/signer.der"
 refused "chain.pem is not a PKCS#12 file" SIGN_PKCS12="$keys/chain.pem"
 refused "no certificate in $keys/web.pem is for the key in $keys/signer.key" SIGN_CERT="$keys/web.pem" SIGN_KEY="$keys/signer.key"
-refused "no key" SIGN_TIMESTAMP="http://127.0.0.1:$tsa_port/"
+refused "timestamp server $tsa_url/refuse gave no timestamp" SIGN_PKCS12="$keys/signer key.p12" \
+    SIGN_PASS_FILE="$keys/pass file.txt" SIGN_TIMESTAMP="$tsa_url/refuse"
+# A server that never answers is given up after SIGN_TIMESTAMP_WAIT (30 s unless set).
+refused "timestamp server $tsa_url/silent did not answer within 3 seconds" SIGN_PKCS12="$keys/signer key.p12" \
+    SIGN_PASS_FILE="$keys/pass file.txt" SIGN_TIMESTAMP="$tsa_url/silent" SIGN_TIMESTAMP_WAIT=3
+refused "no key" SIGN_TIMESTAMP="$tsa_url/"
 
 # --- Unsigned, as without a key ---
 (env -u SIGN_PKCS12 -u SIGN_CERT -u SIGN_KEY -u SIGN_PASS_FILE -u SIGN_TIMESTAMP \
@@ -215,5 +223,5 @@ verify --build "$win" "$folder" >"$work/verify.log" || fail "verify-dist on the 
 grep -q '^setup.exe: not signed; the same bytes as' "$work/verify.log" || fail "unsigned release: $(cat "$work/verify.log")"
 grep -q '^signed by' "$folder/BUILDINFO" && fail "the unsigned release's BUILDINFO names a signer"
 
-echo "signing: PKCS#12 (timestamped) and PEM releases verified and the build's bytes unsigned; changes named; 12 bad inputs refused cleanly"
+echo "signing: PKCS#12 (timestamped) and PEM releases verified and the build's bytes unsigned; changes named; 14 bad inputs refused cleanly"
 cd / && rm -rf "$work"

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """An RFC 3161 timestamp server on 127.0.0.1 for the signing tests: each
-request is answered by `openssl ts -reply` with a throwaway TSA certificate.
+request is answered by `openssl ts -reply` with a throwaway TSA certificate;
+at /refuse with HTTP 500, at /silent never.
 
     tsa-server.py <openssl ts config>
 
@@ -9,11 +10,19 @@ Prints the port it listens on, then serves until killed.
 import http.server
 import subprocess
 import sys
+import threading
+
+NEVER = threading.Event()
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
     def do_POST(self):
         query = self.rfile.read(int(self.headers["Content-Length"]))
+        if self.path == "/refuse":
+            self.send_error(500, "timestamping is down")
+            return
+        if self.path == "/silent":
+            NEVER.wait()
         reply = subprocess.run(
             ["openssl", "ts", "-reply", "-config", sys.argv[1], "-queryfile", "/dev/stdin",
              "-out", "/dev/stdout"], input=query, capture_output=True, check=True).stdout
@@ -27,6 +36,6 @@ class Handler(http.server.BaseHTTPRequestHandler):
         pass
 
 
-server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
+server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
 print(server.server_port, flush=True)
 server.serve_forever()
