@@ -19,7 +19,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def do_POST(self):
         query = self.rfile.read(int(self.headers["Content-Length"]))
         if self.path == "/refuse":
-            self.send_error(500, "timestamping is down")
+            self.send_response(500)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
             return
         if self.path == "/silent":
             NEVER.wait()
