@@ -104,7 +104,7 @@ while IFS= read -r name; do
         [ "$digest" = SHA256 ] || finding "$name" "signed with a ${digest:-unknown} digest, not SHA-256"
         stamp=$(sed -n 's/^.*\(Timestamp time\|The signature is timestamped\): *//p' "$tmp/log" | head -n 1)
         by=${signer:-$(sed -n '/^Signer.s certificate/,/Subject:/s/^[[:space:]]*Subject: *//p' "$tmp/log" | head -n 1)}
-        [ "$rc" != 0 ] || what="signed by $by, SHA-256, ${stamp:+timestamped $stamp}${stamp:-no timestamp}, valid against $against; "
+        [ "$rc" != 0 ] || what="signed by $by, ${digest/SHA256/SHA-256}, ${stamp:+timestamped $stamp}${stamp:-no timestamp}, valid against $against; "
         rm -f "$tmp/unsigned.exe"
         if ! osslsigncode remove-signature -in "$f" -out "$tmp/unsigned.exe" >/dev/null 2>&1; then
             finding "$name" "its signature cannot be removed to compare it with the build"
