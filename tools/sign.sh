@@ -29,6 +29,19 @@ readable() { # <variable name> <file>
     [ -r "$2" ] || die "$1: $2: cannot be read (permissions)"
 }
 
+# A key or password file in the working tree is one "git add" away from
+# being published with the sources.
+repo=$(cd "$(dirname "$0")/.." && pwd)
+for var in SIGN_PKCS12 SIGN_KEY SIGN_PASS_FILE; do
+    file=${!var:-}
+    [ -f "$file" ] || continue
+    if git -C "$repo" ls-files --error-unmatch -- "$(realpath "$file")" >/dev/null 2>&1; then
+        die "$var: $file is in the git repository: keep keys and passwords outside it (and have the certificate revoked if it was pushed)"
+    fi
+    [ -z "$(git -C "$repo" status --porcelain -- "$(realpath "$file")" 2>/dev/null)" ] ||
+        echo "sign: warning: $var: $file lies in the working tree, where git would take it in: keep it outside" >&2
+done
+
 # The password is read here and handed to openssl and osslsigncode through a
 # pipe on descriptor 3, never on a command line, where ps would show it.
 pass=""

@@ -216,6 +216,25 @@ refused "timestamp server $tsa_url/silent did not answer within 3 seconds" SIGN_
     SIGN_PASS_FILE="$keys/pass file.txt" SIGN_TIMESTAMP="$tsa_url/silent" SIGN_TIMESTAMP_WAIT=3
 refused "no key" SIGN_TIMESTAMP="$tsa_url/"
 
+# --- A key committed to git is refused; a password file git would take in is warned of ---
+sources=$work/sources
+mkdir -p "$sources/tools"
+cp "$repo/tools/sign.sh" "$sources/tools/"
+cp "$keys/signer key.p12" "$keys/pass file.txt" "$sources/"
+git -C "$sources" init -q
+git -C "$sources" add "signer key.p12"
+git -C "$sources" -c user.name=test -c user.email=test@example.test commit -q -m key
+cp "$win/setup.exe" "$work/setup.exe"
+SIGN_PKCS12="$sources/signer key.p12" SIGN_PASS_FILE="$keys/pass file.txt" \
+    "$sources/tools/sign.sh" "$work/setup.exe" >/dev/null 2>"$work/err.log" && fail "signed with a key committed to git"
+grep -q "SIGN_PKCS12: $sources/signer key.p12 is in the git repository" "$work/err.log" ||
+    fail "a key in git: $(cat "$work/err.log")"
+cmp -s "$work/setup.exe" "$win/setup.exe" || fail "a refused key still signed setup.exe"
+SIGN_PKCS12="$keys/signer key.p12" SIGN_PASS_FILE="$sources/pass file.txt" \
+    "$sources/tools/sign.sh" "$work/setup.exe" >/dev/null 2>"$work/err.log" || fail "a password file in the tree: $(cat "$work/err.log")"
+grep -q "warning: SIGN_PASS_FILE: $sources/pass file.txt lies in the working tree" "$work/err.log" ||
+    fail "no warning for a password file in the tree: $(cat "$work/err.log")"
+
 # --- Unsigned, as without a key ---
 (env -u SIGN_PKCS12 -u SIGN_CERT -u SIGN_KEY -u SIGN_PASS_FILE -u SIGN_TIMESTAMP \
     "$repo/tools/make-dist.sh" "$win" "$out" >/dev/null) || fail "unsigned dist"
@@ -223,5 +242,5 @@ verify --build "$win" "$folder" >"$work/verify.log" || fail "verify-dist on the 
 grep -q '^setup.exe: not signed; the same bytes as' "$work/verify.log" || fail "unsigned release: $(cat "$work/verify.log")"
 grep -q '^signed by' "$folder/BUILDINFO" && fail "the unsigned release's BUILDINFO names a signer"
 
-echo "signing: PKCS#12 (timestamped) and PEM releases verified and the build's bytes unsigned; changes named; 14 bad inputs refused cleanly"
+echo "signing: PKCS#12 (timestamped) and PEM releases verified and the build's bytes unsigned; changes named; 14 bad inputs refused cleanly; a key in git refused"
 cd / && rm -rf "$work"
