@@ -82,6 +82,8 @@ locked pkcs12 -export -nokeys -in signer.pem -out nokey.p12
 cat signer.pem web.pem >two.pem
 locked pkcs12 -export -inkey signer.key -in two.pem -out two.p12
 locked pkcs12 -export -inkey old.key -in old.pem -out old.p12
+# As older Windows exports it: RC2 and 3DES, which OpenSSL 3 keeps apart.
+locked pkcs12 -export -legacy -inkey signer.key -in chain.pem -out legacy.p12
 
 # --- A local RFC 3161 timestamp authority ---
 echo 01 >tsaserial
@@ -235,6 +237,12 @@ SIGN_PKCS12="$keys/signer key.p12" SIGN_PASS_FILE="$sources/pass file.txt" \
 grep -q "warning: SIGN_PASS_FILE: $sources/pass file.txt lies in the working tree" "$work/err.log" ||
     fail "no warning for a password file in the tree: $(cat "$work/err.log")"
 
+# --- A PKCS#12 file in the legacy format signs too ---
+cp "$win/setup.exe" "$work/setup.exe"
+SIGN_PKCS12="$keys/legacy.p12" SIGN_PASS_FILE="$keys/pass file.txt" "$repo/tools/sign.sh" "$work/setup.exe" \
+    >/dev/null 2>"$work/err.log" || fail "legacy PKCS#12: $(cat "$work/err.log")"
+osslsigncode verify -CAfile "$keys/ca.pem" -in "$work/setup.exe" >/dev/null || fail "legacy PKCS#12: not validly signed"
+
 # --- Unsigned, as without a key ---
 (env -u SIGN_PKCS12 -u SIGN_CERT -u SIGN_KEY -u SIGN_PASS_FILE -u SIGN_TIMESTAMP \
     "$repo/tools/make-dist.sh" "$win" "$out" >/dev/null) || fail "unsigned dist"
@@ -242,5 +250,5 @@ verify --build "$win" "$folder" >"$work/verify.log" || fail "verify-dist on the 
 grep -q '^setup.exe: not signed; the same bytes as' "$work/verify.log" || fail "unsigned release: $(cat "$work/verify.log")"
 grep -q '^signed by' "$folder/BUILDINFO" && fail "the unsigned release's BUILDINFO names a signer"
 
-echo "signing: PKCS#12 (timestamped) and PEM releases verified and the build's bytes unsigned; changes named; 14 bad inputs refused cleanly; a key in git refused"
+echo "signing: PKCS#12 (timestamped) and PEM releases verified and the build's bytes unsigned; changes named; 14 bad inputs refused cleanly; legacy PKCS#12 signs; a key in git refused"
 cd / && rm -rf "$work"
