@@ -185,6 +185,21 @@ verify --ca "$keys/ca.pem" --build "$win" "$folder" >"$work/verify.log" || fail 
 grep -q '^setup.exe: signed by CN=Mirabo Test Signer,O=Mirabo Test Maker, SHA-256, no timestamp' "$work/verify.log" ||
     fail "verify-dist on the PEM release: $(cat "$work/verify.log")"
 
+# --- A certificate whose revocation list cannot be fetched ---
+ssl x509 -req -in signer.csr -CA ca.pem -CAkey ca.key -set_serial "$RANDOM" -days 30 -out "$keys/revocable.pem" \
+    -extfile <(printf '[crl]\nextendedKeyUsage = codeSigning\ncrlDistributionPoints = URI:http://127.0.0.1:%s/ca.crl\n' "$closed_port") \
+    -extensions crl
+SIGN_CERT="$keys/revocable.pem" SIGN_KEY="$keys/signer.key" dist >/dev/null || fail "signed dist with a revocation list"
+if [[ $(osslsigncode verify --help 2>&1) == *-ignore-crl* ]]; then
+    # This osslsigncode fetches the list: verify-dist says it could not.
+    verify --ca "$keys/ca.pem" "$folder" >"$work/verify.log" && fail "verify-dist passed an unchecked revocation"
+    grep -q "^setup.exe: revocation not checked: the certificate authority's list http://127.0.0.1:$closed_port/ca.crl could not be fetched" \
+        "$work/verify.log" || fail "the unchecked revocation was not named: $(cat "$work/verify.log")"
+    grep -q '^setup.exe: signed by' "$work/verify.log" || fail "the revocable signature was not otherwise valid: $(cat "$work/verify.log")"
+else
+    verify --ca "$keys/ca.pem" "$folder" >"$work/verify.log" || fail "verify-dist, revocation list: $(cat "$work/verify.log")"
+fi
+
 # --- Failures: each stops within a minute, names the cause and leaves no release ---
 refused() { # <what the message must hold> <VAR=value>...
     local want=$1 start=$SECONDS
