@@ -105,7 +105,7 @@ fi
 awk -v d="$tmp" '/-----BEGIN CERTIFICATE-----/ { n++; on = 1 }
     on { print > (d "/cert-" n ".pem") }
     /-----END CERTIFICATE-----/ { on = 0; close(d "/cert-" n ".pem") }' "$certs"
-subject() { openssl x509 -in "$1" -noout -subject -nameopt RFC2253 | sed 's/^subject=//'; }
+subject() { openssl x509 -in "$1" -noout -subject -nameopt RFC2253,-esc_msb | sed 's/^subject=//'; }
 signer="" mine=0 others=""
 for c in "$tmp"/cert-*.pem; do
     [ -f "$c" ] || die "$certsrc holds no certificate"

@@ -45,11 +45,11 @@ ssl() { openssl "$@" 2>/dev/null || fail "openssl $1 failed"; }
 ssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 30 -subj "/CN=Throwaway Test Root" \
     -config ext.cnf -extensions ca_ext
 issue() { # <name> <extensions> <subject>
-    ssl req -newkey rsa:2048 -nodes -keyout "$1.key" -out "$1.csr" -subj "$3" -config ext.cnf
+    ssl req -newkey rsa:2048 -nodes -keyout "$1.key" -out "$1.csr" -subj "$3" -utf8 -config ext.cnf
     ssl x509 -req -in "$1.csr" -CA ca.pem -CAkey ca.key -set_serial "$RANDOM" -days 30 \
         -extfile ext.cnf -extensions "$2" -out "$1.pem"
 }
-issue signer codesign "/O=Mirabo Test Maker/CN=Mirabo Test Signer"
+issue signer codesign "/O=แสงดาว Test Maker/CN=Mirabo Test Signer"
 issue web tls "/CN=www.example.test"
 issue tsa tsa "/CN=Throwaway Test TSA"
 # A code-signing certificate that expired long ago: only "openssl ca" sets dates.
@@ -131,7 +131,7 @@ SIGN_PKCS12="$keys/signer key.p12" SIGN_PASS_FILE="$keys/pass file.txt" \
     SIGN_TIMESTAMP="$tsa_url/" dist >/dev/null || fail "signed dist from PKCS#12"
 grep -q -F "$password" "$work/argv.log" && fail "the password appeared on a command line: $(grep -F "$password" "$work/argv.log" | head -n 1)"
 grep -q -e '-readpass' "$work/argv.log" || fail "osslsigncode never ran with the password (argv log: $(wc -l <"$work/argv.log") lines)"
-grep -q '^signed by: CN=Mirabo Test Signer,O=Mirabo Test Maker (Authenticode, SHA-256)$' "$folder/BUILDINFO" ||
+grep -q '^signed by: CN=Mirabo Test Signer,O=แสงดาว Test Maker (Authenticode, SHA-256)$' "$folder/BUILDINFO" ||
     fail "BUILDINFO lacks the signer: $(cat "$folder/BUILDINFO")"
 for exe in setup.exe check-package.exe; do
     grep -q "^  $(sha256sum <"$win/$exe" | cut -c1-64)  $exe\$" "$folder/BUILDINFO" ||
@@ -145,7 +145,7 @@ done
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$folder.zip" "$work/unzipped"
 diff -r "$folder" "$work/unzipped/$release" || fail "the zip does not hold the signed folder"
 verify --ca "$keys/ca.pem" --build "$win" "$folder" >"$work/verify.log" || fail "verify-dist on the PKCS#12 release: $(cat "$work/verify.log")"
-[ "$(grep -c 'signed by CN=Mirabo Test Signer,O=Mirabo Test Maker, SHA-256, timestamped .*, valid against .*; without its signature the same bytes as' "$work/verify.log")" = 2 ] ||
+[ "$(grep -c 'signed by CN=Mirabo Test Signer,O=แสงดาว Test Maker, SHA-256, timestamped .*, valid against .*; without its signature the same bytes as' "$work/verify.log")" = 2 ] ||
     fail "verify-dist did not report both programs signed, timestamped and the build: $(cat "$work/verify.log")"
 
 # --- A changed byte, an added file, another CA ---
@@ -182,7 +182,7 @@ SIGN_CERT="$keys/chain.pem" SIGN_KEY="$keys/signer encrypted.key" SIGN_PASS_FILE
 grep -q -F "$password" "$work/argv.log" && fail "the password appeared on a command line"
 rm -rf "$work/shims" "$work/argv.log"
 verify --ca "$keys/ca.pem" --build "$win" "$folder" >"$work/verify.log" || fail "verify-dist on the PEM release: $(cat "$work/verify.log")"
-grep -q '^setup.exe: signed by CN=Mirabo Test Signer,O=Mirabo Test Maker, SHA-256, no timestamp' "$work/verify.log" ||
+grep -q '^setup.exe: signed by CN=Mirabo Test Signer,O=แสงดาว Test Maker, SHA-256, no timestamp' "$work/verify.log" ||
     fail "verify-dist on the PEM release: $(cat "$work/verify.log")"
 
 # --- A certificate whose revocation list cannot be fetched ---
