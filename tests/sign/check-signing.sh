@@ -44,9 +44,11 @@ EOF
 ssl() { openssl "$@" 2>/dev/null || fail "openssl $1 failed"; }
 ssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 30 -subj "/CN=Throwaway Test Root" \
     -config ext.cnf -extensions ca_ext
+serial=100
 issue() { # <name> <extensions> <subject>
+    serial=$((serial + 1))
     ssl req -newkey rsa:2048 -nodes -keyout "$1.key" -out "$1.csr" -subj "$3" -utf8 -config ext.cnf
-    ssl x509 -req -in "$1.csr" -CA ca.pem -CAkey ca.key -set_serial "$RANDOM" -days 30 \
+    ssl x509 -req -in "$1.csr" -CA ca.pem -CAkey ca.key -set_serial "$serial" -days 30 \
         -extfile ext.cnf -extensions "$2" -out "$1.pem"
 }
 issue signer codesign "/O=แสงดาว Test Maker/CN=Mirabo Test Signer"
@@ -106,10 +108,8 @@ coproc tsa { exec python3 "$repo/tests/sign/tsa-server.py" "$keys/ts.cnf"; }
 # shellcheck disable=SC2154 # tsa_PID is set by coproc
 tsa_pid=$tsa_PID
 trap 'kill "$tsa_pid" 2>/dev/null || true' EXIT
-read -r -u "${tsa[0]}" tsa_port || fail "the local timestamp server did not start"
+read -r -u "${tsa[0]}" tsa_port closed_port || fail "the local timestamp server did not start"
 tsa_url=http://127.0.0.1:$tsa_port
-# A port nothing listens on: taken from the system, then let go.
-closed_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 
 # The password must reach openssl and osslsigncode by no command line: both
 # run through wrappers that log their arguments.
@@ -186,7 +186,7 @@ grep -q '^setup.exe: signed by CN=Mirabo Test Signer,O=แสงดาว Test M
     fail "verify-dist on the PEM release: $(cat "$work/verify.log")"
 
 # --- A certificate whose revocation list cannot be fetched ---
-ssl x509 -req -in signer.csr -CA ca.pem -CAkey ca.key -set_serial "$RANDOM" -days 30 -out "$keys/revocable.pem" \
+ssl x509 -req -in signer.csr -CA ca.pem -CAkey ca.key -set_serial 200 -days 30 -out "$keys/revocable.pem" \
     -extfile <(printf '[crl]\nextendedKeyUsage = codeSigning\ncrlDistributionPoints = URI:http://127.0.0.1:%s/ca.crl\n' "$closed_port") \
     -extensions crl
 SIGN_CERT="$keys/revocable.pem" SIGN_KEY="$keys/signer.key" dist >/dev/null || fail "signed dist with a revocation list"

@@ -5,9 +5,12 @@ at /refuse with HTTP 500, at /silent never.
 
     tsa-server.py <openssl ts config>
 
-Prints the port it listens on, then serves until killed.
+Prints the port it listens on and a port that refuses connections (bound
+by this process, never listening, so no other program can take it), then
+serves until killed.
 """
 import http.server
+import socket
 import subprocess
 import sys
 import threading
@@ -39,5 +42,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 
 server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-print(server.server_port, flush=True)
+closed = socket.socket()
+closed.bind(("127.0.0.1", 0))
+print(server.server_port, closed.getsockname()[1], flush=True)
 server.serve_forever()
