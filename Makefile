@@ -5,7 +5,9 @@
 # make bench  timings under Wine against floors of the same run, and the binary's size
 # make fuzz   every fuzz target for FUZZ_SECONDS (60) seconds
 # make check-package PKG=<folder> [CODEPAGE=<n>]  check a package folder before it ships
-# make dist   the release folder and zip under build/dist/
+# make dist   the release folder and zip under build/dist/, signed given SIGN_PKCS12=<file.p12>
+#             or SIGN_CERT=<cert.pem> SIGN_KEY=<key.pem> [SIGN_PASS_FILE=<file>] [SIGN_TIMESTAMP=<url>]
+# make verify-dist [CA=<ca.pem>] [DIST=<folder>]  check a release folder: sums, signatures, the build
 # make screenshots  the README's pictures of the four pages (docs/*.png), from the demo
 BUILD  := build
 WIN    := $(BUILD)/win32
@@ -14,7 +16,7 @@ JOBS   := $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 NATIVE_CONFIG := -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++ -DCHECK_PACKAGE_DIR=$(CURDIR)/$(BUILD)/tools
 
-.PHONY: all deps win32 native test unit e2e soak resources static fuzz fuzz-smoke bench demo clean release dist screenshots
+.PHONY: all deps win32 native test unit e2e soak resources static fuzz fuzz-smoke bench demo clean release dist verify-dist screenshots
 
 all: win32 tools
 
@@ -75,18 +77,27 @@ soak: win32
 	@tests/e2e/soak.sh $(WIN) $(N)
 
 # The release tools, the same bytes from a second build elsewhere, the release folder,
-# the Linux and Windows checkers giving the same reports.
+# the Linux and Windows checkers giving the same reports, signing.
 release: win32 tools
 	@python3 -m unittest -q tests/test_bmp2png.py
 	@tests/check-reproducible.sh $(WIN)
 	@tests/check-dist.sh $(WIN) $(BUILD)/dist-check $(BUILD)/tools/check-package
 	@packager/check-reports.sh $(BUILD)/tools/check-package $(BUILD)/check-reports $(WIN)/check-package.exe \
 	    $(WIN)/codepage-check.exe
+	@tests/sign/check-signing.sh $(WIN) $(BUILD)/sign-check
 
 test: unit resources static fuzz-smoke e2e release
 
+# The SIGN_* variables reach tools/sign.sh through the environment: make
+# exports those given on its command line.
 dist: win32
 	@tools/make-dist.sh $(WIN) $(BUILD)/dist
+
+# The release folder make dist made, unless DIST names another; compared with
+# the build in $(WIN) when there is one.
+DIST = $(BUILD)/dist/mirabo-setup-$(shell sed -n 's/^ *VALUE "FileVersion", *"\([0-9.]*\)".*/\1/p' res/setup.rc)
+verify-dist:
+	@tools/verify-dist.sh $${CA:+--ca "$$CA"} $$(test -f $(WIN)/setup.exe && echo --build $(WIN)) "$(DIST)"
 
 screenshots: win32
 	@env -u DISPLAY demo/run.sh $(WIN)

@@ -44,6 +44,9 @@ have_cmd xdpyinfo || need+=(x11-utils)
 have_pkg python3-pefile || need+=(python3-pefile)
 have_cmd txt2pdbdoc || need+=(txt2pdbdoc)
 have_pkg libpalm-perl || need+=(libpalm-perl)
+# Signing a release and checking one: Authenticode on Linux, keys and certificates.
+have_cmd osslsigncode || need+=(osslsigncode)
+have_cmd openssl || need+=(openssl)
 
 install i386
 
