@@ -4,8 +4,10 @@
 # make demo   run the installer on the bundled demo
 # make bench  timings under Wine against floors of the same run, and the binary's size
 # make fuzz   every fuzz target for FUZZ_SECONDS (60) seconds
-# make check-package PKG=<folder>  check a package folder before it ships
-# make dist   the release folder and zip under build/dist/
+# make check-package PKG=<folder> [CODEPAGE=<n>]  check a package folder before it ships
+# make dist   the release folder and zip under build/dist/, signed given SIGN_PKCS12=<file.p12>
+#             or SIGN_CERT=<cert.pem> SIGN_KEY=<key.pem> [SIGN_PASS_FILE=<file>] [SIGN_TIMESTAMP=<url>]
+# make verify-dist [CA=<ca.pem>] [DIST=<folder>]  check a release folder: sums, signatures, the build
 # make screenshots  the README's pictures of the four pages (docs/*.png), from the demo
 BUILD  := build
 WIN    := $(BUILD)/win32
@@ -14,7 +16,7 @@ JOBS   := $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 NATIVE_CONFIG := -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++ -DCHECK_PACKAGE_DIR=$(CURDIR)/$(BUILD)/tools
 
-.PHONY: all deps win32 native test unit e2e soak resources static fuzz fuzz-smoke bench demo clean release dist screenshots
+.PHONY: all deps win32 native test unit e2e soak resources static fuzz fuzz-smoke bench demo clean release dist verify-dist screenshots
 
 all: win32 tools
 
@@ -35,9 +37,18 @@ tools: deps
 	@cmake -S . -B $(NATIVE) $(NATIVE_CONFIG) >/dev/null
 	@cmake --build $(NATIVE) -j $(JOBS) --target check-package
 
-check-package: tools
-	@test -n "$(PKG)" || { echo "usage: make check-package PKG=<folder>" >&2; exit 2; }
-	@$(BUILD)/tools/check-package "$(PKG)"
+# The checker alone needs only a C++ compiler and CMake, and a maker sees
+# nothing but its report: the build speaks only when it fails.
+CHECKER := $(BUILD)/checker
+check-package:
+	@test -n "$(PKG)" || { echo "usage: make check-package PKG=<folder> [CODEPAGE=<n>]" >&2; exit 2; }
+	@tools/install-deps.sh --checker
+	@mkdir -p $(CHECKER)
+	@{ cmake -S . -B $(CHECKER) -DCHECKER_ONLY=ON -DCMAKE_BUILD_TYPE=Release \
+	    -DCHECK_PACKAGE_DIR=$(CURDIR)/$(BUILD)/tools && \
+	  env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL cmake --build $(CHECKER) --target check-package; \
+	} >$(CHECKER)/build.log 2>&1 || { cat $(CHECKER)/build.log >&2; exit 2; }
+	@$(BUILD)/tools/check-package $(if $(CODEPAGE),--codepage $(CODEPAGE)) "$(PKG)"
 
 unit: native
 	@cd $(NATIVE) && ctest --output-on-failure
@@ -66,16 +77,28 @@ N ?= 10
 soak: win32
 	@tests/e2e/soak.sh $(WIN) $(N)
 
-# The release tools, the same bytes from a second build elsewhere, the release folder.
+# The release tools, the same bytes from a second build elsewhere, the release folder,
+# the Linux and Windows checkers giving the same reports, signing.
 release: win32 tools
 	@python3 -m unittest -q tests/test_bmp2png.py
 	@tests/check-reproducible.sh $(WIN)
 	@tests/check-dist.sh $(WIN) $(BUILD)/dist-check $(BUILD)/tools/check-package
+	@packager/check-reports.sh $(BUILD)/tools/check-package $(BUILD)/check-reports $(WIN)/check-package.exe \
+	    $(WIN)/codepage-check.exe
+	@tests/sign/check-signing.sh $(WIN) $(BUILD)/sign-check
 
 test: unit resources static fuzz-smoke e2e release
 
+# The SIGN_* variables reach tools/sign.sh through the environment: make
+# exports those given on its command line.
 dist: win32
 	@tools/make-dist.sh $(WIN) $(BUILD)/dist
+
+# The release folder make dist made, unless DIST names another; compared with
+# the build in $(WIN) when there is one.
+DIST = $(BUILD)/dist/mirabo-setup-$(shell sed -n 's/^ *VALUE "FileVersion", *"\([0-9.]*\)".*/\1/p' res/setup.rc)
+verify-dist:
+	@tools/verify-dist.sh $${CA:+--ca "$$CA"} $$(test -f $(WIN)/setup.exe && echo --build $(WIN)) "$(DIST)"
 
 screenshots: win32
 	@env -u DISPLAY demo/run.sh $(WIN)

@@ -11,6 +11,7 @@
 #include "pages/FinishDlg.h"
 #include "pages/ModeDlg.h"
 #include "pages/UserDlg.h"
+#include "res/resource.h"
 
 CInstallerApp theApp;
 
@@ -47,23 +48,41 @@ void ReportStop(const std::string& text)
     ::MessageBoxA(nullptr, text.c_str(), "Error", MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
 }
 
-// The common controls come from the system folder by full path: comctl32 is
-// not one of the DLLs Windows always takes from there, so an import of it would
-// be resolved from the program's folder first. Only the user page's list
-// needs them, so they are loaded just before it: the first page opens without
-// their cost (a tenth of the start-up under Wine).
-bool LoadCommonControls()
+const WORD kBannerArt[] = {IDB_BANNER, IDB_BANNER_750, IDB_BANNER_1000};
+const AFX_BANNER kBanner = {
+    {BANNER_LEFT, BANNER_TOP, BANNER_LEFT + BANNER_WIDTH, BANNER_TOP + BANNER_HEIGHT}, kBannerArt, 3};
+
+std::string ModulePath(HMODULE module)
 {
-    std::string path = AfxSystemFilePath("comctl32.dll");
-    HMODULE library = path.empty() ? nullptr : AfxLoadLibraryFromFolder(path.c_str());
+    char path[MAX_PATH] = "";
+    DWORD got = ::GetModuleFileNameA(module, path, MAX_PATH);
+    return std::string(path, got < MAX_PATH ? got : 0);
+}
+
+// Readies the user page's list view. `themed` is the Common Controls 6
+// loaded at start, or null: the system folder's comctl32 is then loaded by
+// full path, as comctl32 is not one of the DLLs Windows always takes from
+// there (an import of it would be resolved from the program's folder first).
+// It is loaded only now, as only the list needs it.
+bool LoadCommonControls(HMODULE themed)
+{
+    std::string path = themed ? ModulePath(themed) : AfxSystemFilePath("comctl32.dll");
+    HMODULE library = themed ? themed : path.empty() ? nullptr : AfxLoadLibraryFromFolder(path.c_str());
     FARPROC entry = library ? ::GetProcAddress(library, "InitCommonControlsEx") : nullptr;
     if (!entry) {
         ReportStop(ControlsFailureText(path.empty() ? "the system folder" : path, DescribeError(::GetLastError())));
         return false;
     }
-    // The list view's class must be registered before the user page is created.
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
-    reinterpret_cast<InitCommonControlsExFn>(reinterpret_cast<void*>(entry))(&controls);
+    // The list view's class must be registered before the user page is
+    // created. The standard classes are known to version 6 alone: the
+    // system folder's version 5.82 refuses the whole call when asked for them.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
+    if (themed)
+        controls.dwICC |= ICC_STANDARD_CLASSES;
+    if (!reinterpret_cast<InitCommonControlsExFn>(reinterpret_cast<void*>(entry))(&controls)) {
+        ReportStop(ControlsFailureText(path, "They refused to register the list of users (InitCommonControlsEx failed)."));
+        return false;
+    }
     return true;
 }
 
@@ -87,6 +106,10 @@ std::string GetBaseFolder()
 BOOL CInstallerApp::InitInstance()
 {
     g_state.baseFolder = GetBaseFolder();
+    m_pBanner = &kBanner;
+    // Themed pages wherever the system has the Common Controls 6; the plain
+    // controls of the system otherwise, until the user page needs the list.
+    HMODULE themed = AfxLoadThemedControls(m_hInstance, MAKEINTRESOURCEW(IDR_CONTROLS_MANIFEST));
 
     CDisclaimerDlg disclaimer;
     CModeDlg mode;
@@ -97,7 +120,7 @@ BOOL CInstallerApp::InitInstance()
         return FALSE;
     if (!Confirmed(mode, "Install or Update"))
         return FALSE;
-    if (!LoadCommonControls())
+    if (!LoadCommonControls(themed))
         return FALSE;
     // Confirming the user page is what queues the files.
     if (!Confirmed(users, "HotSync user"))

@@ -13,7 +13,7 @@
 struct InstallerState {
     std::string baseFolder;                 // always ends with a backslash
     InstallMode installMode;                // 0 until the mode page opens
-    std::string desktopFolder;              // Palm Desktop's folder, from the registry
+    std::string desktopFolder;              // Palm Desktop's folder, from the registry, or kDesktopNotFound
     char libraryPath[kLibraryPathSlot];     // full path of the install-aid library
     HMODULE libraryHandle;                  // held only inside one stage
     PltGetUserCountFn getUserCountEntry;

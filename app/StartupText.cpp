@@ -22,6 +22,6 @@ std::string PageFailureText(const std::string& page, const std::string& reason, 
 
 std::string ControlsFailureText(const std::string& path, const std::string& reason)
 {
-    return "The installer cannot list the HotSync users: the Windows common controls could not be loaded from\r\n" + path +
+    return "The installer cannot list the HotSync users: it cannot use the Windows common controls\r\n" + path +
            "\r\n\r\n" + reason + "\r\n\r\nNothing has been installed.";
 }

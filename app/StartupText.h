@@ -16,5 +16,5 @@ std::string SystemReason(unsigned long error, const std::string& description);
 // had already been handed to Palm Desktop when the page failed.
 std::string PageFailureText(const std::string& page, const std::string& reason, bool filesQueued);
 
-// `path` is the full path the common controls were loaded from.
+// `path` is the full path of the common controls that could not be loaded or used.
 std::string ControlsFailureText(const std::string& path, const std::string& reason);

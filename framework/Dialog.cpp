@@ -1,5 +1,7 @@
 #include "framework/Dialog.h"
 
+#include "framework/WinApp.h"
+
 #include <vector>
 
 HWND CDataExchange::Control(int id) const
@@ -91,6 +93,10 @@ INT_PTR CDialog::DoModal()
     // Read before anything else can overwrite it.
     m_createError = result == -1 ? ::GetLastError() : ERROR_SUCCESS;
     m_hWnd = nullptr;
+    if (m_banner) {
+        ::DeleteObject(m_banner);
+        m_banner = nullptr;
+    }
     return result;
 }
 
@@ -149,8 +155,12 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 INT_PTR CDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG: {
+        const CWinApp* app = AfxGetApp();
+        if (app && app->m_pBanner)
+            m_banner = AfxFitBanner(m_hWnd, app->m_hInstance, app->m_pBanner);
         return OnInitDialog();
+    }
     case WM_COMMAND: {
         int id = LOWORD(wParam);
         if (OnCommand(id, HIWORD(wParam)))

@@ -106,4 +106,5 @@ private:
     UINT m_templateId;
     CWnd* m_parent;
     DWORD m_createError = 0;
+    HBITMAP m_banner = nullptr;   // the banner drawn for this page's scale
 };

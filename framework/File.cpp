@@ -5,7 +5,7 @@
 
 #include "framework/Wnd.h"
 
-void ReportFileError(const CWnd* owner, const std::string& path, DWORD error)
+void ReportFileError(const CWnd* owner, const std::string& path, DWORD error, const char* notFoundHint)
 {
     char reason[512] = "";
     DWORD got = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
@@ -14,6 +14,11 @@ void ReportFileError(const CWnd* owner, const std::string& path, DWORD error)
     // floating-point formatter into the program for this one line.
     std::string text = "The file \"" + path + "\" could not be read.\r\n\r\n" +
                        (got != 0 ? std::string(reason) : "System error " + std::to_string(error) + ".");
+    if (notFoundHint && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) {
+        // The system's text ends with a line break of its own.
+        text.erase(text.find_last_not_of("\r\n") + 1);
+        text = text + "\r\n\r\n" + notFoundHint;
+    }
     ::MessageBoxA(owner ? owner->m_hWnd : nullptr, text.c_str(), "File error", MB_OK | MB_ICONSTOP);
 }
 
@@ -22,7 +27,7 @@ bool CFile::Open(const std::string& path, UINT flags, const CWnd* owner)
     Close();
     m_path = path;
     m_owner = owner;
-    DWORD share = (flags & shareExclusive) ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    DWORD share = (flags & shareDenyWrite) ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
     m_hFile = ::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (m_hFile == INVALID_HANDLE_VALUE) {
         Fail(::GetLastError());
@@ -87,7 +92,15 @@ bool CStdioFile::Open(const std::string& path, UINT flags, const CWnd* owner)
         return false;
     }
     m_hFile = INVALID_HANDLE_VALUE;
+    _doserrno = 0;
     return true;
+}
+
+void CStdioFile::ReportReadError() const
+{
+    // The runtime keeps the system's error of its last failed ReadFile.
+    unsigned long error = _doserrno;
+    Fail(error != 0 ? static_cast<DWORD>(error) : ERROR_READ_FAULT);
 }
 
 void CStdioFile::Close()

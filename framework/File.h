@@ -1,5 +1,6 @@
 // Files opened for reading. A failure shows the standard file-error message
-// box, owned by the page that asked, naming the file and the system's reason;
+// box, owned by the page that asked, naming the file and the system's reason
+// (and, for a file or folder that is not there, the hint the file was given);
 // the caller only learns that the step failed and skips the rest of it.
 #pragma once
 
@@ -10,22 +11,25 @@
 
 class CWnd;
 
-// Shows the file-error box for `path` and the system error `error`.
-void ReportFileError(const CWnd* owner, const std::string& path, DWORD error);
+// Shows the file-error box for `path` and the system error `error`. A
+// `notFoundHint` is added when the error says the file or its folder does
+// not exist.
+void ReportFileError(const CWnd* owner, const std::string& path, DWORD error, const char* notFoundHint = nullptr);
 
 class CFile {
 public:
     enum OpenFlags : UINT {
         modeRead = 0x0000,
-        shareExclusive = 0x0010,   // nobody else may have the file open
+        shareDenyWrite = 0x0020,   // others may read it, nobody may write it
     };
 
-    CFile() = default;
+    // `notFoundHint`: what the file-error box adds when the file is not there.
+    explicit CFile(const char* notFoundHint = nullptr) : m_notFoundHint(notFoundHint) {}
     virtual ~CFile() { CFile::Close(); }
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
 
-    // Opens for reading; no other program may hold the file open meanwhile.
+    // Opens for reading, sharing the file with others as `flags` say.
     bool Open(const std::string& path, UINT flags, const CWnd* owner);
     // Length in bytes; false (after the error box) when it cannot be taken.
     bool GetLength(ULONGLONG* length);
@@ -34,8 +38,9 @@ public:
     virtual void Close();
 
 protected:
-    void Fail(DWORD error) const { ReportFileError(m_owner, m_path, error); }
+    void Fail(DWORD error) const { ReportFileError(m_owner, m_path, error, m_notFoundHint); }
 
+    const char* m_notFoundHint;
     HANDLE m_hFile = INVALID_HANDLE_VALUE;
     std::string m_path;
     const CWnd* m_owner = nullptr;
@@ -44,7 +49,11 @@ protected:
 // A file read through the C runtime's streams.
 class CStdioFile : public CFile {
 public:
+    using CFile::CFile;
     bool Open(const std::string& path, UINT flags, const CWnd* owner);
+    // After the stream stopped on a read error (ferror): the file-error box
+    // with the system's reason for it.
+    void ReportReadError() const;
     void Close() override;
     ~CStdioFile() override { CStdioFile::Close(); }
 

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "framework/Visuals.h"
+
 class CWinApp {
 public:
     CWinApp();
@@ -17,6 +19,8 @@ public:
     virtual BOOL InitInstance() = 0;
 
     HINSTANCE m_hInstance = nullptr;
+    // Every page's banner, fitted to the page as it opens; none when null.
+    const AFX_BANNER* m_pBanner = nullptr;
 };
 
 CWinApp* AfxGetApp();

@@ -1,12 +1,17 @@
 #include "packager/Folder.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "packager/CodePage.h"
+#else
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -15,8 +20,94 @@ std::string ErrorText(int error)
     return std::strerror(error);
 }
 
+#ifdef _WIN32
+// A path for the wide file functions: full, with "\\?\" before it, so that
+// a deep package folder is not cut off at MAX_PATH and names are taken as
+// they are on disk (the resolver has already dropped trailing dots).
+std::wstring Wide(const std::string& utf8)
+{
+    std::u16string text = FromUtf8(utf8);
+    std::wstring path(text.begin(), text.end());
+    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return path;
+    std::wstring full(size, L'\0');
+    DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+    if (length == 0 || length >= size)
+        return path;
+    full.resize(length);
+    if (full.compare(0, 2, L"\\\\") == 0)
+        return full.compare(0, 4, L"\\\\?\\") == 0 ? full : L"\\\\?\\UNC" + full.substr(1);
+    return L"\\\\?\\" + full;
+}
+
+std::string Narrow(const wchar_t* wide)
+{
+    std::u16string text;
+    for (; *wide; ++wide)
+        text.push_back(static_cast<char16_t>(*wide));
+    return ToUtf8(text);
+}
+
+std::string SystemErrorText(DWORD error)
+{
+    char text[256];
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                                  sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == '.'))
+        --length;
+    return length > 0 ? std::string(text, length) : "system error " + std::to_string(error);
+}
+#endif
+
 }  // namespace
 
+#ifdef _WIN32
+EntryInfo LookAt(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) {
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return {EntryKind::Missing, 0, std::string()};
+        return {EntryKind::Missing, 0, SystemErrorText(error)};
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return {EntryKind::Folder, 0, std::string()};
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE)
+        return {EntryKind::Other, 0, std::string()};
+    return {EntryKind::File, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+            std::string()};
+}
+
+bool ListFolder(const std::string& path, std::vector<std::string>* names, std::string* error)
+{
+    names->clear();
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(Wide(path + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) {
+        *error = SystemErrorText(GetLastError());
+        return false;
+    }
+    do {
+        std::string name = Narrow(found.cFileName);
+        if (name != "." && name != "..")
+            names->push_back(name);
+    } while (FindNextFileW(find, &found));
+    DWORD failure = GetLastError();
+    FindClose(find);
+    if (failure != ERROR_NO_MORE_FILES) {
+        *error = SystemErrorText(failure);
+        return false;
+    }
+    return true;
+}
+
+std::FILE* OpenRead(const std::string& path)
+{
+    return _wfopen(Wide(path).c_str(), L"rb");
+}
+#else
 EntryInfo LookAt(const std::string& path)
 {
     struct stat st;
@@ -56,10 +147,16 @@ bool ListFolder(const std::string& path, std::vector<std::string>* names, std::s
     return true;
 }
 
+std::FILE* OpenRead(const std::string& path)
+{
+    return std::fopen(path.c_str(), "rb");
+}
+#endif
+
 bool ReadHead(const std::string& path, std::size_t limit, std::string* bytes, std::string* error)
 {
     bytes->clear();
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenRead(path), std::fclose);
     if (!file) {
         *error = ErrorText(errno);
         return false;

@@ -1,9 +1,11 @@
-// Read-only access to the package folder, the same on Linux and Windows
-// (names are 8-bit text; on Windows in the ANSI code page, as the installer
-// sees them). Nothing here ever writes.
+// Read-only access to the package folder, the same on Linux and Windows:
+// paths and names are UTF-8 on both (Windows' own Unicode names, not their
+// ANSI forms, which lose what the system's code page cannot spell). Nothing
+// here ever writes.
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -24,3 +26,6 @@ bool ListFolder(const std::string& path, std::vector<std::string>* names, std::s
 // Up to `limit` bytes from the start of a file; false with `error` set when
 // it cannot be opened or read.
 bool ReadHead(const std::string& path, std::size_t limit, std::string* bytes, std::string* error);
+
+// The file opened for reading in binary; null when it cannot be.
+std::FILE* OpenRead(const std::string& path);

@@ -47,7 +47,7 @@ std::vector<std::string> CheckPalmHeader(const unsigned char* head, std::size_t 
 {
     std::vector<std::string> problems;
     if (size < kPalmHeaderSize || fileSize < kPalmHeaderSize) {
-        problems.push_back("it is " + std::to_string(fileSize) + " bytes long, too short for a Palm OS database (" +
+        problems.push_back("it is " + std::to_string(fileSize) + (fileSize == 1 ? " byte" : " bytes") + " long, too short for a Palm OS database (" +
                            std::to_string(kPalmHeaderSize) + "-byte header)");
         return problems;
     }
@@ -68,7 +68,7 @@ std::vector<std::string> CheckPalmHeader(const unsigned char* head, std::size_t 
     std::uint64_t count = BigEndian16(head + kRecordCountAt);
     std::uint64_t entries = kPalmHeaderSize + count * (resource ? kResourceEntry : kRecordEntry);
     if (entries > fileSize)
-        problems.push_back("its header lists " + std::to_string(count) + (resource ? " resources" : " records") +
+        problems.push_back("its header lists " + std::to_string(count) + (resource ? " resource" : " record") + (count == 1 ? "" : "s") +
                            ", more than the file's " + std::to_string(fileSize) + " bytes can hold");
     return problems;
 }

@@ -40,6 +40,21 @@ const char* ByteOrderMarkName(ByteOrderMark mark)
     return "";
 }
 
+ByteOrderMark FindUtf16(const std::string& bytes)
+{
+    ByteOrderMark mark = FindByteOrderMark(bytes);
+    if (mark == ByteOrderMark::Utf16LE || mark == ByteOrderMark::Utf16BE)
+        return mark;
+    std::size_t pairs = bytes.size() / 2, zeros[2] = {0, 0};
+    for (std::size_t i = 0; i < pairs * 2; ++i)
+        zeros[i % 2] += bytes[i] == '\0';
+    if (pairs == 0 || (zeros[0] > 0) == (zeros[1] > 0))
+        return ByteOrderMark::None;
+    std::size_t high = zeros[1] > 0 ? 1 : 0;
+    return zeros[high] * 2 >= pairs ? (high == 1 ? ByteOrderMark::Utf16LE : ByteOrderMark::Utf16BE)
+                                    : ByteOrderMark::None;
+}
+
 bool IsUtf8WithNonAscii(const std::string& bytes)
 {
     bool nonAscii = false;

@@ -11,6 +11,11 @@ ByteOrderMark FindByteOrderMark(const std::string& bytes);
 std::size_t ByteOrderMarkSize(ByteOrderMark mark);
 const char* ByteOrderMarkName(ByteOrderMark mark);
 
+// UTF-16 text, told by its byte-order mark or, without one, by its zero
+// bytes: every ASCII character in UTF-16 has one, always on the same side.
+// Utf16LE, Utf16BE or None.
+ByteOrderMark FindUtf16(const std::string& bytes);
+
 // True when the bytes are well-formed UTF-8 (no overlong forms, no
 // surrogates, nothing past U+10FFFF) and hold at least one non-ASCII
 // character. Thai text in code page 874 practically never passes.

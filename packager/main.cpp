@@ -1,12 +1,31 @@
-// check-package FOLDER: checks a Mirabo package folder before it ships.
-// Exit status: 0 no error (warnings allowed), 1 errors, 2 unreadable folder
-// or wrong arguments.
+// check-package [--codepage N] FOLDER: checks a Mirabo package folder before
+// it ships. Exit status: 0 no error (warnings allowed), 1 errors, 2
+// unreadable folder or wrong arguments.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "packager/CodePage.h"
 #include "packager/PackageCheck.h"
 
 namespace {
+
+void Usage(std::FILE* to)
+{
+    (void)std::fprintf(to,
+                       "usage: check-package [--codepage N] FOLDER\n"
+                       "Checks the package folder that setup.exe ships in: its lists, notes and listed files,\n"
+                       "as the installer will find them on the customer's Windows.\n"
+                       "  --codepage N     the customer's ANSI code page, which list names are read in\n"
+                       "                   (default %d, Thai; known: %s)\n"
+                       "  -h, --help, /?   this text\n"
+                       "Exit status: 0 no error, 1 errors, 2 the folder cannot be read or a wrong command line.\n",
+                       kDefaultCodePage, KnownCodePages().c_str());
+}
 
 void Print(const Finding& f)
 {
@@ -16,33 +35,90 @@ void Print(const Finding& f)
     std::printf("%s: %s: %s\n", where.c_str(), f.severity == Severity::Error ? "error" : "warning", f.text.c_str());
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The folder as the checker's file functions take it: UTF-8. On Windows the
+// command line comes in the ANSI code page.
+std::string FolderPath(const char* argument)
 {
-    if (argc != 2 || argv[1][0] == '\0' || std::string(argv[1]) == "--help") {
-        (void)std::fprintf(stderr,
-                     "usage: check-package FOLDER\n"
-                     "Checks the package folder that setup.exe ships in: its lists, notes and listed files.\n");
-        return 2;
-    }
-    std::string folder = argv[1];
-    PackageReport report;
-    std::string failure;
-    if (!CheckPackage(folder, &report, &failure)) {
-        (void)std::fprintf(stderr, "check-package: %s: %s\n", folder.c_str(), failure.c_str());
-        return 2;
-    }
-    for (const Finding& f : report.findings)
-        Print(f);
-    if (report.deepestFolder >= kShortestFolder)
+#ifdef _WIN32
+    int length = MultiByteToWideChar(CP_ACP, 0, argument, -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+    (void)MultiByteToWideChar(CP_ACP, 0, argument, -1, &wide[0], length);
+    return ToUtf8(std::u16string(wide.begin(), wide.begin() + (length > 0 ? length - 1 : 0)));
+#else
+    return argument;
+#endif
+}
+
+void PrintDepth(const PackageReport& report)
+{
+    if (report.deepestFolder >= 0)
         std::printf("The package fits in a folder path of at most %d characters, such as %s (longest entry: %s, "
                     "%d characters).\n",
                     report.deepestFolder, ExampleFolder(report.deepestFolder).c_str(), report.longestWhere.c_str(),
                     report.longestEntry);
-    std::printf("%s: %d error%s, %d warning%s, %d entr%s checked\n", folder.c_str(), report.errors,
-                report.errors == 1 ? "" : "s", report.warnings, report.warnings == 1 ? "" : "s", report.entries,
-                report.entries == 1 ? "y" : "ies");
+    else if (report.entries > 0)
+        std::printf("The package fits in no folder: every entry is longer than the %d characters a drive root "
+                    "leaves.\n",
+                    kLongestEntry);
+    else
+        std::printf("The package names no file, so no folder is too deep for it.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int codePage = kDefaultCodePage;
+    const char* folder = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h" || arg == "/?") {
+            Usage(stdout);
+            return 0;
+        }
+        if (arg == "--codepage" || arg.compare(0, 11, "--codepage=") == 0) {
+            std::string value = arg.size() > 10 ? arg.substr(11) : (i + 1 < argc ? argv[++i] : "");
+            if (value.empty()) {
+                (void)std::fprintf(stderr, "check-package: --codepage needs a code page number\n");
+                Usage(stderr);
+                return 2;
+            }
+            char* end = nullptr;
+            long number = std::strtol(value.c_str(), &end, 10);
+            if (*end != '\0' || number <= 0 || number > 65535 ||
+                !IsKnownCodePage(static_cast<int>(number))) {
+                (void)std::fprintf(stderr, "check-package: code page '%s' is not one the checker knows (%s)\n",
+                                   value.c_str(), KnownCodePages().c_str());
+                return 2;
+            }
+            codePage = static_cast<int>(number);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            (void)std::fprintf(stderr, "check-package: unknown option '%s'\n", arg.c_str());
+            Usage(stderr);
+            return 2;
+        } else if (folder || arg.empty()) {
+            Usage(stderr);
+            return 2;
+        } else {
+            folder = argv[i];
+        }
+    }
+    if (!folder) {
+        Usage(stderr);
+        return 2;
+    }
+    PackageReport report;
+    std::string failure;
+    if (!CheckPackage(FolderPath(folder), codePage, &report, &failure)) {
+        (void)std::fprintf(stderr, "check-package: %s: %s\n", folder, failure.c_str());
+        return 2;
+    }
+    for (const Finding& f : report.findings)
+        Print(f);
+    PrintDepth(report);
+    std::printf("%s: %s, %s, %s checked\n", folder, Plural(report.errors, "error", "errors").c_str(),
+                Plural(report.warnings, "warning", "warnings").c_str(),
+                Plural(report.entries, "entry", "entries").c_str());
     // A report that could not be written whole is no report.
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         return 2;

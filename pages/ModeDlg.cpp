@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/InstallerState.h"
+#include "app/PackageFiles.h"
 #include "framework/File.h"
 
 namespace {
@@ -66,8 +67,10 @@ void CModeDlg::ApplyChoice()
 // box as it was, after the file-error box.
 void CModeDlg::LoadNotes(const std::string& path)
 {
-    CFile file;
-    if (!file.Open(path, CFile::modeRead | CFile::shareExclusive, this))
+    // Others may read the notes meanwhile: a sync client, the search indexer
+    // or a virus scanner often has a file just unpacked open.
+    CFile file(kPackageNotFoundHint);
+    if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite, this))
         return;
     ULONGLONG length = 0;
     if (!file.GetLength(&length))

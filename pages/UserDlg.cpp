@@ -4,6 +4,7 @@
 #include "app/InstallerState.h"
 #include "palm/DesktopFolder.h"
 #include "palm/FileQueue.h"
+#include "palm/FolderPath.h"
 #include "palm/InstallAid.h"
 #include "palm/UserOrder.h"
 
@@ -26,12 +27,25 @@ BOOL CUserDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     std::string folder = FindDesktopFolder();
+    g_state.desktopFolder = folder;
     if (folder == kDesktopNotFound) {
         MessageBox("Cannot find Palm Desktop !!\n\nPlease install Palm Desktop Application.", "Error",
                    MB_OK | MB_ICONSTOP);
         return FALSE;
     }
-    g_state.desktopFolder = folder;
+    // A relative path would be resolved against the current directory or
+    // drive, the package's own disc or download folder, where anyone could
+    // have put a library of that name. Checked before any load, on every
+    // system, whatever search order its loader has.
+    if (!IsFullFolderPath(folder)) {
+        g_state.libraryPath[0] = '\0';
+        std::string text = std::string("The registry value ") + kDesktopValueName +
+                           " does not hold a full folder path:\r\n\r\n\"" + folder +
+                           "\"\r\n\r\nPalm Desktop's install library is not loaded from it. "
+                           "Please reinstall Palm Desktop.";
+        MessageBox(text.c_str(), "Error", MB_OK | MB_ICONSTOP);
+        return TRUE;
+    }
     if (!BuildLibraryPath(g_state.desktopFolder)) {
         std::string text = "The Palm Desktop folder is too long to load its install library:\r\n\r\n" + folder;
         MessageBox(text.c_str(), "Error", MB_OK | MB_ICONSTOP);

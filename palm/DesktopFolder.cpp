@@ -6,6 +6,7 @@
 #include <vector>
 
 const char kDesktopNotFound[] = "Hotsync not found!!";
+const char kDesktopValueName[] = "HKEY_CURRENT_USER\\Software\\U.S. Robotics\\Pilot Desktop\\Core\\DesktopPath";
 
 namespace {
 
@@ -15,8 +16,9 @@ const int kValuesSearched = 50;
 const DWORD kWorkBufferSize = 256;
 
 // The data of the value at `index` whose name is already known to match, read
-// whole however long it is. Data that is not zero-terminated ends with the data.
-bool ReadValueData(HKEY key, DWORD index, std::string* text)
+// whole however long it is, and its type. Data that is not zero-terminated
+// ends with the data.
+bool ReadValueData(HKEY key, DWORD index, std::string* text, DWORD* type)
 {
     for (int attempt = 0; attempt < 4; ++attempt) {
         char name[kWorkBufferSize];
@@ -26,7 +28,7 @@ bool ReadValueData(HKEY key, DWORD index, std::string* text)
             return false;
         std::vector<BYTE> data(dataSize + 1, 0);
         nameSize = kWorkBufferSize;
-        LONG rc = ::RegEnumValueA(key, index, name, &nameSize, nullptr, nullptr, data.data(), &dataSize);
+        LONG rc = ::RegEnumValueA(key, index, name, &nameSize, nullptr, type, data.data(), &dataSize);
         if (rc == ERROR_MORE_DATA)   // the value grew between the two calls
             continue;
         if (rc != ERROR_SUCCESS)
@@ -36,6 +38,26 @@ bool ReadValueData(HKEY key, DWORD index, std::string* text)
         return true;
     }
     return false;
+}
+
+// REG_EXPAND_SZ is how Windows stores a path holding %NAME% parts
+// (`%SystemDrive%\Palm`); only the expanded text names a folder. A name that
+// is not set stays as it is written, as Windows leaves it.
+std::string Expand(const std::string& text)
+{
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD size = ::ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
+        if (size == 0)
+            return text;
+        std::vector<char> expanded(size + 1, '\0');
+        DWORD got = ::ExpandEnvironmentStringsA(text.c_str(), expanded.data(), size + 1);
+        if (got == 0)
+            return text;
+        if (got <= size + 1)
+            return expanded.data();
+        // A variable grew between the two calls.
+    }
+    return text;
 }
 
 }  // namespace
@@ -54,19 +76,20 @@ std::string FindDesktopFolder()
         return kDesktopNotFound;
 
     std::string result = kDesktopNotFound;
+    DWORD type = REG_NONE;
     for (DWORD i = 0; i < kValuesSearched; ++i) {
         char name[kWorkBufferSize];
         BYTE data[kWorkBufferSize];
         DWORD nameSize = kWorkBufferSize;
         DWORD dataSize = kWorkBufferSize;
-        LONG rc = ::RegEnumValueA(key, i, name, &nameSize, nullptr, nullptr, data, &dataSize);
+        LONG rc = ::RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data, &dataSize);
         if (rc == ERROR_MORE_DATA) {
             // Either the name or the data is longer than the work buffers:
             // learn the name alone, and read long data whole.
             nameSize = kWorkBufferSize;
             rc = ::RegEnumValueA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr);
             if (rc == ERROR_SUCCESS && std::strcmp(name, kDesktopPathValue) == 0) {
-                if (!ReadValueData(key, i, &result))
+                if (!ReadValueData(key, i, &result, &type))
                     result = kDesktopNotFound;
                 break;
             }
@@ -81,5 +104,7 @@ std::string FindDesktopFolder()
         }
     }
     ::RegCloseKey(key);
+    if (type == REG_EXPAND_SZ && result != kDesktopNotFound)
+        return Expand(result);
     return result;
 }

@@ -6,8 +6,11 @@
 
 #include "app/FixedText.h"
 #include "app/InstallerState.h"
+#include "app/PackageFiles.h"
 #include "framework/File.h"
 #include "framework/Wnd.h"
+#include "palm/DesktopFolder.h"
+#include "palm/FolderPath.h"
 #include "palm/InstallAid.h"
 #include "palm/PackageList.h"
 
@@ -51,15 +54,31 @@ const char* ProblemText(ListProblem problem)
     return "";
 }
 
+// Why the user page found no library to load.
+const char* NoLibraryReason()
+{
+    if (g_state.desktopFolder == kDesktopNotFound)
+        return "Palm Desktop was not found, so there is no HotSync user to install for.";
+    if (!IsFullFolderPath(g_state.desktopFolder))
+        return "Palm Desktop's folder in the registry is not a full folder path, so there is no HotSync user "
+               "to install for.";
+    return "Palm Desktop's folder is too long to load its install library, so there is no HotSync user to "
+           "install for.";
+}
+
 bool ReadFileList(const CWnd* owner)
 {
     std::string listPath = g_state.baseFolder + (g_state.installMode != 0 ? "install.cfg" : "update.cfg");
     std::vector<ListLine> lines;
     {
-        CStdioFile list;
-        if (!list.Open(listPath, CFile::modeRead | CFile::shareExclusive, owner))
+        // Shared with other readers, as the notes are.
+        CStdioFile list(kPackageNotFoundHint);
+        if (!list.Open(listPath, CFile::modeRead | CFile::shareDenyWrite, owner))
             return false;
-        lines = ReadListLines(list.m_pStream);
+        if (!ReadListLines(list.m_pStream, &lines)) {
+            list.ReportReadError();
+            return false;
+        }
     }
     ListResult result = BuildFileList(lines, g_state.baseFolder, g_state.fileList, &g_state.fileCount);
     if (result.problem != ListProblem::None) {
@@ -84,10 +103,7 @@ bool ReadFileList(const CWnd* owner)
 bool QueuePackageFiles(const CWnd* owner)
 {
     if (g_state.libraryPath[0] == '\0') {
-        Refuse(owner, g_state.desktopFolder.empty()
-                          ? "Palm Desktop was not found, so there is no HotSync user to install for."
-                          : "Palm Desktop's folder is too long to load its install library, so there is no "
-                            "HotSync user to install for.");
+        Refuse(owner, NoLibraryReason());
         return false;
     }
     if (g_state.listedCount <= 0) {

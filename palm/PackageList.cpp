@@ -2,9 +2,9 @@
 
 #include "app/FixedText.h"
 
-std::vector<ListLine> ReadListLines(std::FILE* stream)
+bool ReadListLines(std::FILE* stream, std::vector<ListLine>* lines)
 {
-    std::vector<ListLine> lines;
+    lines->clear();
     ListLine line = {std::string(), false};
     int taken = 0;
     bool open = false;   // a read is under way
@@ -22,21 +22,25 @@ std::vector<ListLine> ReadListLines(std::FILE* stream)
         open = true;
         ++taken;
         if (c == '\n') {
-            lines.push_back(line);
+            lines->push_back(line);
         } else {
             line.text.push_back(static_cast<char>(c));
             line.hasZeroByte |= (c == 0);
             if (taken < kListLineSlot - 1)
                 continue;
-            lines.push_back(line);
+            lines->push_back(line);
         }
         line = ListLine{std::string(), false};
         taken = 0;
         open = false;
     }
+    // getc gives EOF for a failed read as for the end: a scratched disc or a
+    // lost network share must not pass for a shorter list.
+    if (std::ferror(stream))
+        return false;
     if (open)
-        lines.push_back(line);
-    return lines;
+        lines->push_back(line);
+    return true;
 }
 
 ListResult BuildFileList(const std::vector<ListLine>& lines, const std::string& baseFolder,

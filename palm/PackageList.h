@@ -16,8 +16,9 @@ struct ListLine {
 // Reads every line of a stream opened in binary, the way text is read on
 // Windows: CR LF and LF end a line, Ctrl-Z ends the file, and one read takes
 // at most kListLineSlot - 1 characters, its newline included, so the rest of
-// a longer line is read as the next line.
-std::vector<ListLine> ReadListLines(std::FILE* stream);
+// a longer line is read as the next line. False when reading failed before
+// the end of the stream: the lines read by then are not the whole list.
+[[nodiscard]] bool ReadListLines(std::FILE* stream, std::vector<ListLine>* lines);
 
 enum class ListProblem {
     None,

@@ -2,6 +2,9 @@
 
   banner.bmp  500x50, 8 bpp: the "Mirabo" title and subtitle on a blue
               gradient, with the Saengdao Soft star mark and name on the right.
+  banner-750.bmp, banner-1000.bmp  the same drawn at 750x75 and 1000x100 for
+              150 % and 200 % display scale; the program shrinks the nearest
+              larger one to the size a page needs, and never enlarges one.
   setup.ico   the star mark on a transparent background: 32x32 and 16x16 in
               16 colours, 32x32 and 48x48 in 256 colours.
 
@@ -89,29 +92,83 @@ def rows_bottom_up(idx, w, h, bpp):
     return bytes(out)
 
 
-def info_header(w, h, bpp, image_size, clr_used):
-    return struct.pack("<IiiHHIIiiII", 40, w, h, 1, bpp, 0, image_size, 2835, 2835, clr_used, 0)
+def info_header(w, h, bpp, image_size, clr_used, compression=0):
+    return struct.pack("<IiiHHIIiiII", 40, w, h, 1, bpp, compression, image_size, 2835, 2835, clr_used, 0)
 
 
-def make_banner():
-    w, h = 500, 50
+BI_RLE8 = 1
+
+
+def rle8_bottom_up(idx, w, h):
+    """Run-length encoded 8 bpp DIB (BI_RLE8), last row first: runs of one
+    index as (count, index), three or more lone pixels as an absolute run."""
+    out = bytearray()
+    for y in range(h - 1, -1, -1):
+        row = idx[y * w:(y + 1) * w]
+        runs, x = [], 0
+        while x < w:
+            n = 1
+            while x + n < w and n < 255 and row[x + n] == row[x]:
+                n += 1
+            runs.append((n, row[x]))
+            x += n
+        lone = []
+
+        def flush():
+            if len(lone) >= 3:
+                out.extend((0, len(lone)))
+                out.extend(lone)
+                if len(lone) % 2:
+                    out.append(0)
+            else:
+                for v in lone:
+                    out.extend((1, v))
+            lone.clear()
+
+        for n, v in runs:
+            if n == 1 and len(lone) < 255:
+                lone.append(v)
+                continue
+            flush()
+            if n == 1:
+                lone.append(v)
+            else:
+                out.extend((n, v))
+        flush()
+        out.extend((0, 1) if y == 0 else (0, 0))  # end of bitmap after the top row
+    return bytes(out)
+
+
+def make_banner(w=500):
+    """The banner at width w (10:1), everything placed and sized in proportion
+    to the 500-pixel original, so each size is drawn for itself, not scaled."""
+    h, k = w // 10, w / 500
     img = Image.new("RGB", (w, h))
     for x in range(w):  # horizontal gradient, dark where the title sits
         t = (x / (w - 1)) ** 1.3
         col = tuple(round(a + (b - a) * t) for a, b in zip(NAVY, BLUE))
         ImageDraw.Draw(img).line([(x, 0), (x, h - 1)], fill=col)
     d = ImageDraw.Draw(img)
-    d.line([(0, h - 2), (w, h - 2)], fill=GOLD_BOTTOM)
-    d.line([(0, h - 1), (w, h - 1)], fill=GOLD_EDGE)
-    d.text((16, 3), "Mirabo", font=font("DejaVuSans-Bold.ttf", 26), fill=(255, 255, 255))
-    d.text((18, 31), "Handheld installer", font=font("DejaVuSans.ttf", 11), fill=(190, 212, 236))
-    mark = star(34, edge=False)
-    img.paste(mark, (352, 7), mark)
-    d.text((392, 9), "Saengdao", font=font("DejaVuSans-Bold.ttf", 15), fill=(255, 255, 255))
-    d.text((393, 27), "Soft", font=font("DejaVuSans.ttf", 11), fill=(255, 226, 140))
+    rule = max(1, round(k))  # the gold rule under the banner, one line per 500 pixels
+    d.rectangle([(0, h - 2 * rule), (w, h - rule - 1)], fill=GOLD_BOTTOM)
+    d.rectangle([(0, h - rule), (w, h - 1)], fill=GOLD_EDGE)
+
+    def at(x, y):
+        return round(x * k), round(y * k)
+
+    d.text(at(16, 3), "Mirabo", font=font("DejaVuSans-Bold.ttf", round(26 * k)), fill=(255, 255, 255))
+    d.text(at(18, 31), "Handheld installer", font=font("DejaVuSans.ttf", round(11 * k)), fill=(190, 212, 236))
+    mark = star(round(34 * k), edge=False)
+    img.paste(mark, at(352, 7), mark)
+    d.text(at(392, 9), "Saengdao", font=font("DejaVuSans-Bold.ttf", round(15 * k)), fill=(255, 255, 255))
+    d.text(at(393, 27), "Soft", font=font("DejaVuSans.ttf", round(11 * k)), fill=(255, 226, 140))
     idx, pal = quantize(img, 256)
-    bits = rows_bottom_up(idx, w, h, 8)
-    head = info_header(w, h, 8, len(bits), 256) + bgrx(pal)
+    if w == 500:  # IDB_BANNER stays the plain DIB it has always been
+        bits = rows_bottom_up(idx, w, h, 8)
+        head = info_header(w, h, 8, len(bits), 256) + bgrx(pal)
+    else:  # the larger art is mostly runs of one colour: a third of the bytes
+        bits = rle8_bottom_up(idx, w, h)
+        head = info_header(w, h, 8, len(bits), 256, BI_RLE8) + bgrx(pal)
     return struct.pack("<2sIHHI", b"BM", 14 + len(head) + len(bits), 0, 0, 14 + len(head)) + head + bits
 
 
@@ -144,16 +201,31 @@ def make_icon():
     return out + b"".join(blobs)
 
 
-def check(banner_path, icon_path):
-    """Reads both files back field by field; raises AssertionError on the first fault."""
-    data = open(banner_path, "rb").read()
+BANNER_WIDTHS = [500, 750, 1000]
+
+
+def banner_name(w):
+    return "banner.bmp" if w == 500 else "banner-%d.bmp" % w
+
+
+def check_banner(path, width):
+    data = open(path, "rb").read()
     magic, size, _, _, off = struct.unpack_from("<2sIHHI", data)
     hs, w, h, planes, bpp, comp, isz, _, _, used, _ = struct.unpack_from("<IiiHHIIiiII", data, 14)
     assert (magic, size, off) == (b"BM", len(data), 14 + 40 + 1024), (magic, size, off)
-    assert (hs, w, h, planes, bpp, comp, used) == (40, 500, 50, 1, 8, 0, 256)
-    assert isz == 500 * 50 and off + isz == len(data)
-    with Image.open(banner_path) as im:
-        assert im.size == (500, 50) and im.mode == "P", (im.size, im.mode)
+    rle = width != 500
+    assert (hs, w, h, planes, bpp, comp, used) == (40, width, width // 10, 1, 8, BI_RLE8 if rle else 0, 256)
+    assert off + isz == len(data)
+    assert rle or isz == (width + 3) // 4 * 4 * (width // 10)
+    with Image.open(path) as im:  # PIL decodes RLE8 itself: the runs read back as drawn
+        assert im.size == (width, width // 10) and im.mode == "P", (im.size, im.mode)
+        im.load()
+
+
+def check(banner_paths, icon_path):
+    """Reads the files back field by field; raises AssertionError on the first fault."""
+    for w, path in zip(BANNER_WIDTHS, banner_paths):
+        check_banner(path, w)
 
     data = open(icon_path, "rb").read()
     assert struct.unpack_from("<HHH", data) == (0, 1, len(ICON_IMAGES))
@@ -172,17 +244,19 @@ def check(banner_path, icon_path):
         m = data[off + length - mask:off + length]
         assert 0 < sum(bin(c).count("1") for c in m) < s * s, "mask is all clear or all set"
     assert end == len(data), "trailing bytes after the last image"
-    print("ok:", banner_path, icon_path)
+    print("ok:", *banner_paths, icon_path)
 
 
 def main():
-    banner, icon = os.path.join(HERE, "banner.bmp"), os.path.join(HERE, "setup.ico")
+    banners = [os.path.join(HERE, banner_name(w)) for w in BANNER_WIDTHS]
+    icon = os.path.join(HERE, "setup.ico")
     if "--check" not in sys.argv[1:]:
-        with open(banner, "wb") as f:
-            f.write(make_banner())
+        for w, path in zip(BANNER_WIDTHS, banners):
+            with open(path, "wb") as f:
+                f.write(make_banner(w))
         with open(icon, "wb") as f:
             f.write(make_icon())
-    check(banner, icon)
+    check(banners, icon)
 
 
 if __name__ == "__main__":

@@ -3,6 +3,18 @@
 
 #define IDR_MAINFRAME   128
 #define IDB_BANNER      129
+// The banner drawn larger, for 150 % and 200 % display scale.
+#define IDB_BANNER_750  130
+#define IDB_BANNER_1000 131
+// The manifest of the themed common controls, activated at run time (the
+// id Windows keeps for manifests that no loader applies by itself).
+#define IDR_CONTROLS_MANIFEST 3
+
+// Where every page's banner control lies, in dialog units.
+#define BANNER_LEFT     2
+#define BANNER_TOP      1
+#define BANNER_WIDTH    333
+#define BANNER_HEIGHT   31
 
 #define IDD_DISCLAIMER  102
 #define IDD_MODE        137

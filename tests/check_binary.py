@@ -30,6 +30,15 @@ TYPE_MASK = {BUTTON: 0xF, STATIC: 0x1F, LISTVIEW: 0x3}
 
 NOTICE = object()          # the copyright line, the same text on every page
 BANNER = 129               # title of the banner control: the bitmap's ordinal
+BANNER_ART = [(BANNER, 500), (130, 750), (131, 1000)]   # (id, width) at 10:1
+CONTROLS_MANIFEST = 3
+SUPPORTED_OS = sorted([
+    "{e2011457-1546-43c5-a5fe-008deee3d3f0}",  # Vista
+    "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  # 7
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  # 8
+    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  # 8.1
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # 10 and 11
+])
 
 PAGE_STYLE = DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_VISIBLE
 READONLY_TEXT = ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP
@@ -85,8 +94,8 @@ PAGES = {
 ICON_IMAGES = [(32, 32, 4, 16), (16, 16, 4, 16), (32, 32, 8, 0), (48, 48, 8, 0)]
 # The exact import list: DLLs Windows always takes from the system folder (known
 # DLLs), never from the program's folder. The common controls are loaded at run
-# time by full path instead.
-IMPORTED_DLLS = {"advapi32.dll", "kernel32.dll", "msvcrt.dll", "user32.dll"}
+# time, through an activation context or by full path, instead.
+IMPORTED_DLLS = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "user32.dll"}
 # Every function setup.exe imports today (the static C/C++ runtime's included),
 # each present in Windows XP SP3 by its documented minimum client (most date
 # from Windows 95/NT; noted where later). A new import fails the check until
@@ -94,37 +103,49 @@ IMPORTED_DLLS = {"advapi32.dll", "kernel32.dll", "msvcrt.dll", "user32.dll"}
 # time instead, as SetDefaultDllDirectories is.
 XP_IMPORTS = {
     "advapi32.dll": {"RegCloseKey", "RegEnumValueA", "RegOpenKeyA", "RegOpenKeyExA"},
+    "gdi32.dll": {
+        "CreateCompatibleBitmap", "CreateCompatibleDC", "DeleteDC", "DeleteObject",
+        "SelectObject", "SetBrushOrgEx", "SetStretchBltMode", "StretchDIBits"},
     "kernel32.dll": {
+        # Activation contexts: Windows XP
+        "ActivateActCtx", "CreateActCtxW", "DeactivateActCtx", "FindActCtxSectionStringW",
+        "ReleaseActCtx",
+        "FindResourceW", "GetModuleFileNameA", "LoadResource", "LockResource", "lstrcmpiW",
         "CloseHandle", "CreateFileA", "DeleteCriticalSection",
-        "EnterCriticalSection", "ExitProcess", "FormatMessageA", "FreeLibrary",
-        "GetCommandLineA", "GetCurrentDirectoryA", "GetFileAttributesA",
+        "EnterCriticalSection", "ExitProcess",
+        "ExpandEnvironmentStringsA",   # Windows 2000
+        "FormatMessageA", "FreeLibrary", "GetCommandLineA",
+        "GetCurrentDirectoryA", "GetFileAttributesA",
         "GetFileSizeEx",           # Windows 2000
         "GetLastError", "GetModuleHandleA", "GetModuleHandleW", "GetProcAddress",
         "GetStartupInfoA", "GetSystemDirectoryA", "InitializeCriticalSection",
-        "LeaveCriticalSection", "LoadLibraryExA",
+        "LeaveCriticalSection", "LoadLibraryExA", "LoadLibraryW",
         "MultiByteToWideChar", "ReadFile",
         "SetDllDirectoryA",        # Windows XP SP1
         "SetLastError", "SetUnhandledExceptionFilter", "Sleep",
         "TlsGetValue", "VirtualProtect", "VirtualQuery", "WideCharToMultiByte"},
     "msvcrt.dll": {
-        "__getmainargs", "__initenv", "__p__acmdln", "__p__commode",
+        "__doserrno", "__getmainargs", "__initenv", "__p__acmdln", "__p__commode",
         "__p__fmode", "__set_app_type", "__setusermatherr", "_amsg_exit", "_cexit",
         "_close", "_fdopen", "_initterm", "_iob", "_onexit", "_open_osfhandle",
-        "abort", "calloc", "exit", "fclose", "fprintf",
+        "abort", "calloc", "exit", "fclose", "ferror", "fprintf",
         "free", "fwrite", "getc", "malloc", "memchr", "memcmp", "memcpy",
         "memmove", "signal", "strcmp", "strlen", "strncmp", "ungetc", "vfprintf"},
     "user32.dll": {
-        "DialogBoxParamW", "EndDialog", "GetActiveWindow", "GetDlgItem", "GetWindow",
-        "GetWindowLongA", "GetWindowLongW", "GetWindowRect", "GetWindowTextA",
-        "GetWindowTextLengthA", "GetWindowTextLengthW", "GetWindowTextW",
-        "MapWindowPoints", "MessageBoxA", "SendMessageA", "SetWindowLongW",
-        "SetWindowTextA", "SetWindowTextW"},
+        "GetClassNameW", "GetClientRect", "GetDC", "MapDialogRect", "ReleaseDC",
+        "SendMessageW", "SetWindowPos",
+        "DialogBoxParamW", "EndDialog", "GetActiveWindow", "GetDlgItem", "GetWindow", "GetWindowLongA",
+        "GetWindowLongW", "GetWindowRect", "GetWindowTextA", "GetWindowTextLengthA",
+        "GetWindowTextLengthW", "GetWindowTextW", "MapWindowPoints", "MessageBoxA",
+        "SendMessageA", "SetWindowLongW", "SetWindowTextA", "SetWindowTextW"},
 }
-# The one way setup.exe loads a DLL at run time: LoadLibraryExA with a full
-# path (the common controls from the system folder, Palm Desktop's library
-# from its folder). The bare-name loaders are what a static runtime brings in
-# with its own loading (the unwinder's DLL, advapi32 for random numbers).
-RUN_TIME_LOADERS = {"LoadLibraryExA"}
+# How setup.exe loads DLLs at run time: LoadLibraryExA with a full path (the
+# system folder's common controls, Palm Desktop's library from its folder) and
+# LoadLibraryW for the Common Controls 6 by the name an activation context
+# redirects to the system's side-by-side store. Any other loader is one a
+# static runtime brings in for its own loading (the unwinder's DLL by bare
+# name, advapi32 for random numbers).
+RUN_TIME_LOADERS = {"LoadLibraryExA", "LoadLibraryW"}
 LOADERS = {"LoadLibraryA", "LoadLibraryW", "LoadLibraryExA", "LoadLibraryExW",
            "LoadPackagedLibrary", "LoadModule"}
 # Everything but the resources (code, data, imports, relocations, headers):
@@ -337,12 +358,16 @@ def dib_header(data):
 
 
 def check_bitmap(pe):
-    data = resource(pe, RT_BITMAP, BANNER)
-    hdr = dib_header(data)
-    faults = [] if hdr == (500, 50, 8, 256) else ["header %r" % (hdr,)]
-    if hdr and len(data) < 40 + 256 * 4 + 500 * 50:
-        faults.append("%d bytes, too short for its pixels" % len(data))
-    check("bitmap %d 500x50 8 bpp 256 colours" % BANNER, faults)
+    for bid, w in BANNER_ART:
+        data = resource(pe, RT_BITMAP, bid)
+        hdr = dib_header(data)
+        faults = [] if hdr == (w, w // 10, 8, 256) else ["header %r" % (hdr,)]
+        # The larger art is run-length encoded (BI_RLE8): its bytes are as many as the header says.
+        comp, isz = struct.unpack_from("<II", data, 16) if hdr else (0, 0)
+        want = 40 + 256 * 4 + (isz if comp == 1 else (w + 3) // 4 * 4 * (w // 10))
+        if hdr and (comp not in (0, 1) or (comp == 1) != (bid != BANNER) or len(data) < want):
+            faults.append("%d bytes, compression %d: not its pixels" % (len(data), comp))
+        check("bitmap %d %dx%d 8 bpp 256 colours" % (bid, w, w // 10), faults)
 
 
 def check_icon(pe):
@@ -361,14 +386,30 @@ def check_icon(pe):
     check("icon group 128 with %d images" % count, faults)
 
 
-def check_manifest(pe):
-    data = resource(pe, RT_MANIFEST, 1)
+def manifest(pe, rid):
+    data = resource(pe, RT_MANIFEST, rid)
     try:
-        levels = [e.get("level") for e in ET.fromstring(data).iter()
-                  if e.tag.endswith("requestedExecutionLevel")] if data else []
-    except ET.ParseError as e:
-        levels = ["unparsable: %s" % e]
+        return list(ET.fromstring(data).iter()) if data else []
+    except ET.ParseError:
+        return []
+
+
+def check_manifest(pe):
+    elements = manifest(pe, 1)
+    levels = [e.get("level") for e in elements if e.tag.endswith("requestedExecutionLevel")]
     check("manifest 1 runs asInvoker", [] if levels == ["asInvoker"] else ["levels %r" % levels])
+    aware = [e.text for e in elements if e.tag.endswith("}dpiAware")]
+    check("manifest 1 is DPI aware", [] if aware == ["true"] else ["dpiAware %r" % aware])
+    ids = sorted(e.get("Id") for e in elements if e.tag.endswith("supportedOS"))
+    check("manifest 1 names Windows Vista to 11", [] if ids == SUPPORTED_OS else ["supportedOS %r" % ids])
+    # Named there, comctl32 6 would be loaded before the program could report
+    # its absence; the program activates manifest 3 itself.
+    names = [e.get("name") for e in elements if e.tag.endswith("assemblyIdentity")]
+    check("manifest 1 names no dependency", [] if names == ["Saengdao.Mirabo.Setup"] else ["names %r" % names])
+    deps = [(e.get("name"), e.get("version"), e.get("publicKeyToken")) for e in manifest(pe, CONTROLS_MANIFEST)
+            if e.tag.endswith("assemblyIdentity")]
+    check("manifest %d names the Common Controls 6" % CONTROLS_MANIFEST,
+          [] if deps == [("Microsoft.Windows.Common-Controls", "6.0.0.0", "6595b64144ccf1df")] else ["%r" % deps])
 
 
 def check_version(pe):

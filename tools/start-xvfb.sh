@@ -9,7 +9,7 @@ trap 'rm -rf "$dir"' EXIT
 mkfifo "$dir/number"
 # -displayfd picks a free display and writes its number once the server
 # accepts connections; a server that dies first closes the pipe unwritten.
-setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/number" </dev/null >/dev/null 2>&1 &
+setsid Xvfb -displayfd 3 -screen 0 2560x1600x24 -nolisten tcp 3>"$dir/number" </dev/null >/dev/null 2>&1 &
 pid=$!
 n=""
 read -r n <"$dir/number" || true

@@ -94,10 +94,11 @@ bool FileMissing(World& w) { return DeleteFileA(JoinPath(w.InstallerDir(), "a.pr
 bool FileFolder(World& w) { return FileMissing(w) && MakeDirs(JoinPath(w.InstallerDir(), "a.prc")); }
 
 const Row kRows[] = {
-    {"registry_dword", DwordPath, nullptr, L"could not be loaded", L"lists no HotSync user", 0, false},
+    // Data that is no full folder path is refused before any load.
+    {"registry_dword", DwordPath, nullptr, L"does not hold a full folder path", L"not a full folder path", 0, false},
     {"registry_binary", BinaryPath, nullptr, nullptr, nullptr, 1, true},
     {"registry_expand_sz", ExpandPath, nullptr, nullptr, nullptr, 1, true},
-    {"registry_empty", EmptyPath, nullptr, L"could not be loaded", L"lists no HotSync user", 0, false},
+    {"registry_empty", EmptyPath, nullptr, L"does not hold a full folder path", L"not a full folder path", 0, false},
     {"registry_very_long", HugePath, nullptr, L"too long", L"too long", 0, false},
     {"registry_unterminated", UnterminatedPath, nullptr, nullptr, nullptr, 1, true},
     {"library_not_a_dll", NotADll, nullptr, L"could not be loaded", L"lists no HotSync user", 0, false},

@@ -187,16 +187,20 @@ MessageBoxInfo ExpectFileError(const Process& setup, HWND page, const std::strin
     return ExpectBox(setup, page, L"File error", {Quoted(path)}, screenshot);
 }
 
-enum class FileState { Good, Missing, Held, Folder };
+// Held: open with no sharing. Read: open for reading by another program
+// that lets others read too, as a sync client, the search indexer or a virus
+// scanner holds a file just unpacked. Written: open for writing by a
+// program that lets others read and write.
+enum class FileState { Good, Missing, Held, Folder, Read, Written };
 
 std::string StateName(FileState state)
 {
-    const char* const names[] = {"good", "missing", "held", "folder"};
+    const char* const names[] = {"good", "missing", "held", "folder", "read", "written"};
     return names[static_cast<int>(state)];
 }
 
-// Leaves the installer's file `name` in that state; a held one is held by
-// the returned object.
+// Leaves the installer's file `name` in that state; a file open in another
+// program is held by the returned object.
 std::unique_ptr<HeldFile> MakeFile(World& world, const std::string& name, FileState state,
                                    const std::string& bytes)
 {
@@ -205,14 +209,31 @@ std::unique_ptr<HeldFile> MakeFile(World& world, const std::string& name, FileSt
     if (state == FileState::Folder) {
         EXPECT_TRUE(MakeDirs(path));
     }
-    if (state == FileState::Good || state == FileState::Held) {
-        EXPECT_TRUE(world.PutInstallerFile(name, bytes));
-    }
-    if (state != FileState::Held)
+    if (state == FileState::Missing || state == FileState::Folder) {
         return nullptr;
-    std::unique_ptr<HeldFile> held(new HeldFile(path));
-    EXPECT_TRUE(held->Ok());
+    }
+    EXPECT_TRUE(world.PutInstallerFile(name, bytes));
+    std::unique_ptr<HeldFile> held;
+    if (state == FileState::Held)
+        held.reset(new HeldFile(path));
+    else if (state == FileState::Read)
+        held.reset(new HeldFile(path, GENERIC_READ, FILE_SHARE_READ));
+    else if (state == FileState::Written)
+        held.reset(new HeldFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    EXPECT_TRUE(!held || held->Ok());
     return held;
+}
+
+// What the file-error box adds, after the system's reason, when a file of
+// the package is not there.
+const char kNotFoundHint[] =
+    "setup.exe must be run from the folder that holds its package files: install.tms, update.tms, "
+    "install.cfg, update.cfg and the files the lists name. If you opened it from inside a zip file, "
+    "first extract all the files, then run setup.exe from the extracted folder.";
+
+bool HasHint(const MessageBoxInfo& box)
+{
+    return box.text.find(Widen(kNotFoundHint)) != std::wstring::npos;
 }
 
 }  // namespace
@@ -269,6 +290,8 @@ TEST_F(Thai, mode_unreadable_notes_show_the_file_error)
         {IDC_UPDATE, "update.tms", FileState::Held, "Held notes"},
         {IDC_INSTALL, "install.tms", FileState::Folder, ""},
         {IDC_UPDATE, "update.tms", FileState::Good, "Update notes 3"},
+        {IDC_INSTALL, "install.tms", FileState::Written, "Written notes"},
+        {IDC_UPDATE, "update.tms", FileState::Read, "Notes another program reads"},
     };
     World world;
     Process setup;
@@ -284,11 +307,14 @@ TEST_F(Thai, mode_unreadable_notes_show_the_file_error)
             std::unique_ptr<HeldFile> held = MakeFile(world, row.file, row.state, row.bytes);
             std::wstring before = TextW(notes);
             ClickItem(mode.hwnd, row.button);
-            if (row.state == FileState::Good) {
+            if (row.state == FileState::Good || row.state == FileState::Read) {
                 EXPECT_TRUE(WaitUntil([&] { return TextA(notes) == row.bytes; }, 3000));
                 EXPECT_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
             } else {
-                ExpectFileError(setup, mode.hwnd, FullPath(world, row.file), shot ? nullptr : "notes-error");
+                MessageBoxInfo box =
+                    ExpectFileError(setup, mode.hwnd, FullPath(world, row.file), shot ? nullptr : "notes-error");
+                // Only a file that is not there points at the folder.
+                EXPECT_EQ(HasHint(box), row.state == FileState::Missing);
                 shot = true;
                 // The choice is taken, the box keeps what it showed.
                 EXPECT_EQ(TextW(notes), before);
@@ -743,10 +769,10 @@ TEST_F(Thai, queue_reports_files_the_library_refused_then_retries)
 }
 
 // A list that cannot be opened: the file-error box, nothing queued, and a
-// retry once it can.
+// retry once it can. One that another program only reads is read.
 TEST_F(Thai, queue_unreadable_list_shows_the_file_error)
 {
-    for (FileState state : {FileState::Missing, FileState::Held, FileState::Folder}) {
+    for (FileState state : {FileState::Missing, FileState::Held, FileState::Folder, FileState::Written}) {
         SCOPED_TRACE(std::string("row ") + (StateName(state)));
         [&] {
             World world(CurrentCaseName() + "-" + StateName(state));
@@ -758,8 +784,9 @@ TEST_F(Thai, queue_unreadable_list_shows_the_file_error)
             if (!users.hwnd)
                 return;
             ClickItem(users.hwnd, IDOK);
-            ExpectFileError(setup, users.hwnd, FullPath(world, "install.cfg"),
-                            state == FileState::Held ? "list-held" : nullptr);
+            MessageBoxInfo box = ExpectFileError(setup, users.hwnd, FullPath(world, "install.cfg"),
+                                                 state == FileState::Held ? "list-held" : nullptr);
+            EXPECT_EQ(HasHint(box), state == FileState::Missing);
             CheckNothingQueued(world);
             held.reset();
             MakeFile(world, "install.cfg", FileState::Good, "a.prc\n");
@@ -767,4 +794,63 @@ TEST_F(Thai, queue_unreadable_list_shows_the_file_error)
             CheckQueue(world, "Alice", {"a.prc"});
         }();
     }
+}
+
+TEST_F(Thai, queue_reads_a_list_another_program_is_reading)
+{
+    World world;
+    Process setup;
+    ASSERT_TRUE(LayOut(world));
+    ASSERT_TRUE(PutPackage(world, "a.prc"));
+    std::unique_ptr<HeldFile> held = MakeFile(world, "install.cfg", FileState::Read, "a.prc\n");
+    Page users = StartAtUsers(world, setup);
+    if (!users.hwnd)
+        return;
+    Confirm(setup, users);
+    CheckQueue(world, "Alice", {"a.prc"});
+}
+
+// setup.exe alone in its folder, as Windows runs it from inside a zip file:
+// each file error says what to do, the pages stay as they are, nothing is
+// queued and the customer can still cancel.
+TEST_F(Thai, setup_alone_in_its_folder_says_to_extract_the_package)
+{
+    World world;
+    Process setup;
+    ASSERT_TRUE(world.Ok() && world.StandardPalm("Alice\n"));
+    ASSERT_EQ(ListDir(world.InstallerDir()), std::vector<std::string>{"setup.exe"});
+    ASSERT_TRUE(setup.Start(world));
+    Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
+    if (!disclaimer.hwnd)
+        return;
+    ClickItem(disclaimer.hwnd, IDOK);
+
+    wchar_t reason[512] = L"";
+    ASSERT_NE(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             ERROR_FILE_NOT_FOUND, 0, reason, 512, nullptr), 0u);
+    std::wstring because = reason;
+    because.erase(because.find_last_not_of(L"\r\n") + 1);
+    auto expected = [&](const std::string& file) {
+        return L"The file \"" + Widen(FullPath(world, file)) + L"\" could not be read.\r\n\r\n" + because +
+               L"\r\n\r\n" + Widen(kNotFoundHint);
+    };
+    MessageBoxInfo box = ExpectFileError(setup, nullptr, FullPath(world, "install.tms"), "notes-missing");
+    EXPECT_EQ(box.text, expected("install.tms"));
+    EXPECT_EQ(Classify(box.owner), PageKind::Mode);
+    Page mode = WaitFor(setup, PageKind::Mode, 5000);
+    if (!mode.hwnd)
+        return;
+    ClickItem(mode.hwnd, IDC_UPDATE);
+    box = ExpectFileError(setup, mode.hwnd, FullPath(world, "update.tms"));
+    EXPECT_EQ(box.text, expected("update.tms"));
+
+    Page users = AcceptMode(setup, mode, false);
+    if (!users.hwnd)
+        return;
+    ClickItem(users.hwnd, IDOK);
+    box = ExpectFileError(setup, users.hwnd, FullPath(world, "update.cfg"), "list-missing");
+    EXPECT_EQ(box.text, expected("update.cfg"));
+    CheckNothingQueued(world);
+    ClickItem(users.hwnd, IDCANCEL);
+    EXPECT_TRUE(EndsWithoutPage(setup, 5000, users.hwnd));
 }

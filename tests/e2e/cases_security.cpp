@@ -157,6 +157,49 @@ private:
     bool m_ok = false;
 };
 
+// A system without the Common Controls 6 (Windows 2000, or one whose
+// side-by-side store lacks them) for the length of a test: Wine's manifest
+// of them is moved aside, so that no activation context can name them and
+// setup.exe falls back on the system folder's comctl32.
+class NoSideBySideControls {
+public:
+    NoSideBySideControls()
+    {
+        char windows[MAX_PATH];
+        UINT got = GetWindowsDirectoryA(windows, MAX_PATH);
+        if (got == 0 || got >= MAX_PATH)
+            return;
+        std::string folder = JoinPath(windows, "winsxs\\manifests");
+        for (const std::string& name : ListDir(folder)) {
+            if (_strnicmp(name.c_str(), kControls, sizeof kControls - 1) != 0)
+                continue;
+            m_path = JoinPath(folder, name.substr(0, name.find(kSaved)));
+            m_saved = m_path + kSaved;
+            // An earlier run that was killed left it aside: put it back first.
+            if (name.find(kSaved) != std::string::npos && !MoveFileExA(m_saved.c_str(), m_path.c_str(), 0))
+                return;
+            break;
+        }
+        if (m_path.empty())
+            return;
+        m_ok = MoveFileExA(m_path.c_str(), m_saved.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    }
+    ~NoSideBySideControls()
+    {
+        if (m_ok && !MoveFileExA(m_saved.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING))
+            Fail("could not put back " + m_path);
+    }
+    NoSideBySideControls(const NoSideBySideControls&) = delete;
+    NoSideBySideControls& operator=(const NoSideBySideControls&) = delete;
+    bool Ok() const { return m_ok; }
+
+private:
+    static constexpr char kControls[] = "x86_microsoft.windows.common-controls_6595b64144ccf1df_6.";
+    static constexpr char kSaved[] = ".e2e-saved";
+    std::string m_path, m_saved;
+    bool m_ok = false;
+};
+
 }  // namespace
 
 // A comctl32.dll in the download folder next to setup.exe is never loaded,
@@ -250,8 +293,10 @@ TEST_F(Thai, page_that_cannot_be_shown_ends_the_run_without_finish_page)
 {
     World world;
     LoadOrder order(kSetupName, "comctl32", "native,builtin");
+    NoSideBySideControls systemFolderOnly;
     ASSERT_TRUE(LayOut(world, "Alice\n"));
     ASSERT_TRUE(order.Ok());
+    ASSERT_TRUE(systemFolderOnly.Ok());
     DamagedSystemFile damaged("comctl32.dll", "planted-comctl32\\comctl32.dll");
     ASSERT_TRUE(damaged.Ok());
 
@@ -272,6 +317,42 @@ TEST_F(Thai, page_that_cannot_be_shown_ends_the_run_without_finish_page)
     EXPECT_TRUE(ShowsSystemIcon(box.hwnd, kStopIcon));
     RecordProperty("box", Utf8(box.text));
     Screenshot(box.hwnd, "box");
+    EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
+    EXPECT_TRUE(EndsWithoutPage(setup, 5000, box.hwnd));
+    EXPECT_TRUE(world.CallLines().empty());
+    EXPECT_TRUE(world.Queued("Alice").empty());
+}
+
+// The system folder's comctl32 is asked only for the classes it knows (its
+// version 5.82 refuses the whole call when asked for the standard classes of
+// version 6), and a refusal is a comctl32 that cannot be used: the user is
+// told, nothing is queued and no finish page appears.
+TEST_F(Thai, common_controls_that_refuse_the_list_stop_the_run)
+{
+    World world;
+    LoadOrder order(kSetupName, "comctl32", "native,builtin");
+    NoSideBySideControls systemFolderOnly;
+    ASSERT_TRUE(LayOut(world, "Alice\n"));
+    ASSERT_TRUE(order.Ok());
+    ASSERT_TRUE(systemFolderOnly.Ok());
+    DamagedSystemFile refusing("comctl32.dll", "refusing-comctl32\\comctl32.dll");
+    ASSERT_TRUE(refusing.Ok());
+
+    Process setup;
+    HWND last = nullptr;
+    ASSERT_TRUE(StartSetup(setup, world, world.InstallerDir()));
+    if (!ThroughModePage(setup, &last))
+        return;
+    MessageBoxInfo box = WaitMessageBox(setup);
+    if (!box.hwnd)
+        return;
+    std::string asked;
+    EXPECT_TRUE(ReadBytes(refusing.Path() + ".loaded", &asked));
+    EXPECT_EQ(asked, "1");   // ICC_LISTVIEW_CLASSES alone
+    EXPECT_TRUE(box.text.find(L"common controls") != std::wstring::npos);
+    EXPECT_TRUE(box.text.find(L"InitCommonControlsEx") != std::wstring::npos);
+    EXPECT_TRUE(box.text.find(L"Nothing has been installed.") != std::wstring::npos);
+    EXPECT_TRUE(ShowsSystemIcon(box.hwnd, kStopIcon));
     EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
     EXPECT_TRUE(EndsWithoutPage(setup, 5000, box.hwnd));
     EXPECT_TRUE(world.CallLines().empty());

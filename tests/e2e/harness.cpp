@@ -414,8 +414,8 @@ std::string World::ReadPalmFile(const std::string& name) const
     return bytes;
 }
 
-HeldFile::HeldFile(const std::string& path)
-    : m_file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+HeldFile::HeldFile(const std::string& path, DWORD access, DWORD share)
+    : m_file(CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
 {
     if (m_file == INVALID_HANDLE_VALUE)
         Fail("cannot hold " + path + " open (error " + std::to_string(GetLastError()) + ")");
@@ -509,6 +509,32 @@ bool AddOtherValues(int n, const std::string& data)
             return false;
     }
     return true;
+}
+
+RegistryValue::RegistryValue(HKEY root, const char* key, const char* name, DWORD type, const void* data, DWORD size)
+    : m_root(root), m_key(key), m_name(name)
+{
+    HKEY handle;
+    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &handle, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    DWORD got = sizeof m_old;
+    m_had = RegQueryValueExA(handle, name, nullptr, &m_type, m_old, &got) == ERROR_SUCCESS;
+    m_oldSize = got;
+    m_ok = RegSetValueExA(handle, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+    RegCloseKey(handle);
+}
+
+RegistryValue::~RegistryValue()
+{
+    HKEY handle;
+    if (!m_ok || RegOpenKeyExA(m_root, m_key.c_str(), 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS)
+        return;
+    LONG put = m_had ? RegSetValueExA(handle, m_name.c_str(), 0, m_type, m_old, m_oldSize)
+                     : RegDeleteValueA(handle, m_name.c_str());
+    RegCloseKey(handle);
+    if (put != ERROR_SUCCESS)
+        Fail("could not put back the registry value " + m_key + "\\" + m_name);
 }
 
 int DesktopValueIndex(const std::string& name)

@@ -125,11 +125,12 @@ private:
     bool m_ok = false;
 };
 
-// A file held open with no sharing, as another program would hold it: no
-// other process can open it until Release or the end of the scope.
+// A file held open as another program would hold it: by default for reading
+// with no sharing, so that no other process can open it until Release or the
+// end of the scope.
 class HeldFile {
 public:
-    explicit HeldFile(const std::string& path);
+    explicit HeldFile(const std::string& path, DWORD access = GENERIC_READ, DWORD share = 0);
     ~HeldFile() { Release(); }
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
@@ -157,6 +158,32 @@ bool AddOtherValues(int n, const std::string& data = "x");
 // Index at which RegEnumValueA yields the value of exactly that name (case
 // included) under the Desktop key; -1 when it yields none.
 int DesktopValueIndex(const std::string& name);
+
+// A registry value set for the length of a scope, put back as it was (or
+// removed again) however the scope ends.
+class RegistryValue {
+public:
+    RegistryValue(HKEY root, const char* key, const char* name, DWORD type, const void* data, DWORD size);
+    ~RegistryValue();
+    RegistryValue(const RegistryValue&) = delete;
+    RegistryValue& operator=(const RegistryValue&) = delete;
+    bool Ok() const { return m_ok; }
+
+private:
+    HKEY m_root;
+    std::string m_key, m_name;
+    bool m_had = false, m_ok = false;
+    DWORD m_type = 0, m_oldSize = 0;
+    BYTE m_old[256] = {};
+};
+
+// The system DPI (96 = 100 %, 144 = 150 %) of the processes started while it
+// lasts: Wine reads HKCU\Control Panel\Desktop\LogPixels as each starts.
+class SystemDpi : public RegistryValue {
+public:
+    explicit SystemDpi(DWORD dpi)
+        : RegistryValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi, sizeof dpi) {}
+};
 
 // ---------------------------------------------------------------- process
 

@@ -110,7 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::FILE* stream = fmemopen(list.data(), list.size(), "rb");
     FUZZ_CHECK(stream != nullptr, "fmemopen failed");
-    std::vector<ListLine> lines = ReadListLines(stream);
+    std::vector<ListLine> lines;
+    FUZZ_CHECK(ReadListLines(stream, &lines), "reading a memory stream failed");
     std::fclose(stream);
     CheckReads(lines, TextModeView(list));
 

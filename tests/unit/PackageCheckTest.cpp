@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/FixedText.h"
+#include "packager/CodePage.h"
 #include "packager/PalmHeader.h"
 #include "packager/TextCheck.h"
 
@@ -95,11 +96,11 @@ public:
         Write("Guide.pdb", PalmFile("Guide", false, 2, 100));
     }
     // Findings as the tool prints them: "file:line: error: text".
-    Lines Check(PackageReport* out = nullptr) const
+    Lines Check(PackageReport* out = nullptr, int codePage = kDefaultCodePage) const
     {
         PackageReport report;
         std::string failure;
-        EXPECT_TRUE(CheckPackage(root_, &report, &failure)) << failure;
+        EXPECT_TRUE(CheckPackage(root_, codePage, &report, &failure)) << failure;
         Lines lines;
         for (const Finding& f : report.findings)
             lines.push_back(f.file + (f.line ? ":" + std::to_string(f.line) : std::string()) +
@@ -157,46 +158,58 @@ TEST(PackageCheck, ListLineRules)
 {
     Package p;
     std::string tooLong(kLongestEntry + 1, 'x');
-    p.Standard(std::string("\xEF\xBB\xBFReader.prc\r\n\r\n Guide.pdb\r\nGui\0de.pdb\r\n", 41) + tooLong + "\r\n" + std::string(300, 'z') + "\r\n");
+    p.Standard(std::string("\xEF\xBB\xBFReader.prc\r\n\r\n Guide.pdb\r\nGui\0de.pdb\r\n", 41) + tooLong + "\r\n" +
+               std::string(350, 'z') + "\r\nGuide.pdb\r\n");
     PackageReport report;
-    ExpectFindings({"install.cfg:1: warning: starts with a UTF-8 byte-order mark",
-                    "install.cfg:1: error: \"\xEF\xBB\xBFReader.prc\" is missing",
+    // Each mistake once: the mark by name, a long line as one error however
+    // many reads the installer makes of it.
+    ExpectFindings({"install.cfg:1: error: the list starts with a UTF-8 byte-order mark, which the installer takes as "
+                    "part of the first name, \"\\xEF\\xBB\\xBFReader.prc\", so it finds no such file",
                     "install.cfg:2: warning: blank line",
                     "install.cfg:3: warning: \" Guide.pdb\" has leading or trailing blanks",
                     "install.cfg:3: error: \" Guide.pdb\" is missing",
                     "install.cfg:4: error: holds a zero byte",
-                    "install.cfg:5: error: this 197-character entry does not fit",
-                    "install.cfg:5: error: \"xxx",
-                    // 300 characters are read as 299 and 1, both on line 6 of the file.
-                    "install.cfg:6: error: this 299-character entry does not fit a 199-character path even in a "
-                    "drive root (at most 196 characters); the rest of the line is read as the next entry",
-                    "install.cfg:6: error: \"zzz",
-                    "install.cfg:6: error: \"z\" is missing"},
+                    "install.cfg:5: error: this 197-character entry does not fit a 199-character path even in a drive "
+                    "root (at most 196 characters); the installer refuses the list",
+                    "install.cfg:6: error: this 350-character entry does not fit"},
                    p.Check(&report));
-    EXPECT_EQ(299, report.longestEntry);
-    EXPECT_EQ("install.cfg:6", report.longestWhere);
+    EXPECT_EQ(6, report.entries);
+    // The depth still comes, from the entries that fit.
+    EXPECT_EQ(13, report.longestEntry);
+    EXPECT_EQ("install.cfg:1", report.longestWhere);
+    EXPECT_EQ(DeepestFolderFor(13), report.deepestFolder);
 }
 
-TEST(PackageCheck, ShallowDepthIsWarned)
+TEST(PackageCheck, ListsOfBlankLinesOrUtf16AreOneFinding)
 {
-    // 100 characters of folder are enough; fewer are worth a warning.
-    for (int length : {98, 99, kLongestEntry}) {
-        Package p;
-        std::string name = std::string(static_cast<std::size_t>(length) - 4, 'g') + ".pdb";
-        p.Standard("Guide.pdb\r\n", "Reader.prc\r\n" + name + "\r\n");
-        p.Write(name, PalmFile("Long", false, 0, 78));
-        PackageReport report;
-        Lines found = p.Check(&report);
-        EXPECT_EQ(DeepestFolderFor(length), report.deepestFolder);
-        if (length == 98) {
-            ExpectFindings({}, found);
-        } else {
-            ExpectFindings({"update.cfg:2: warning: this " + std::to_string(length) +
-                            "-character entry fits only in a folder path of at most " +
-                            std::to_string(DeepestFolderFor(length)) + " characters"},
-                           found);
-        }
-    }
+    Package p;
+    p.Standard("\r\n\r\n", std::string("R\0e\0a\0d\0e\0r\0.\0p\0r\0c\0\r\0\n\0", 24));
+    ExpectFindings({"install.cfg: warning: names no file; choosing Install installs nothing",
+                    "update.cfg: error: is UTF-16 (little-endian) text; the installer reads lists as 8-bit text in "
+                    "the ANSI code page and refuses this one"},
+                   p.Check());
+    p.Write("update.cfg", std::string("\xFE\xFF\0R\0.\0p\0r\0c", 12));
+    ExpectFindings({"install.cfg: warning: names no file", "update.cfg: error: is UTF-16 (big-endian) text"},
+                   p.Check());
+}
+
+TEST(PackageCheck, EveryShallowEntryIsWarnedAndTheDepthStays)
+{
+    Package p;
+    std::string deep = std::string(189, 'g') + ".pdb";   // 193 characters
+    std::string deeper = std::string(190, 'h') + ".pdb";
+    p.Standard("Guide.pdb\r\n" + deep + "\r\n" + std::string(350, 'x') + "\r\n", deeper + "\r\n");
+    p.Write(deep, PalmFile("Long", false, 0, 78));
+    p.Write(deeper, PalmFile("Long", false, 0, 78));
+    PackageReport report;
+    ExpectFindings({"install.cfg:2: warning: this 193-character entry fits only in a folder path of at most 5 "
+                    "characters; a customer who copies the package deeper cannot install it",
+                    "install.cfg:3: error: this 350-character entry",
+                    "update.cfg:1: warning: this 194-character entry fits only in a folder path of at most 4 "
+                    "characters"},
+                   p.Check(&report));
+    EXPECT_EQ(4, report.deepestFolder);
+    EXPECT_EQ("update.cfg:1", report.longestWhere);
 }
 
 TEST(PackageCheck, TwoHundredEntriesAtMost)
@@ -212,6 +225,27 @@ TEST(PackageCheck, TwoHundredEntriesAtMost)
     ExpectFindings({"install.cfg:102: warning: blank line",
                     "install.cfg:202: error: the list names more than 200 files"},
                    found);
+    // A line read in two pieces is two of the installer's 200.
+    list = std::string(350, 'y') + "\r\n";
+    for (int i = 0; i < 199; ++i)
+        list += "Guide.pdb\r\n";
+    p.Write("install.cfg", list);
+    ExpectFindings({"install.cfg:1: error: this 350-character entry",
+                    "install.cfg:2: warning: \"Guide.pdb\" is listed 199 times (lines 2, 3, 4, ..., 200); Palm "
+                    "Desktop queues it each time",
+                    "install.cfg:200: error: the list names more than 200 files"},
+                   p.Check());
+}
+
+TEST(PackageCheck, ARepeatedFileIsOneWarningWithItsCount)
+{
+    Package p;
+    p.Standard("Guide.pdb\r\nReader.prc\r\nguide.PDB\r\n.\\Guide.pdb\r\n", "Reader.prc\r\nReader.prc\r\n");
+    ExpectFindings({"install.cfg:1: warning: \"Guide.pdb\" is listed 3 times (lines 1, 3 and 4); Palm Desktop "
+                    "queues it each time",
+                    "install.cfg:3: warning: \"guide.PDB\" is found as \"Guide.pdb\" only because Windows ignores case",
+                    "update.cfg:1: warning: \"Reader.prc\" is listed 2 times (lines 1 and 2)"},
+                   p.Check());
 }
 
 TEST(PackageCheck, NamesAreFoundAsWindowsFindsThem)
@@ -231,20 +265,83 @@ TEST(PackageCheck, NamesAreFoundAsWindowsFindsThem)
                "..\\Mirabo\\Guide.pdb\r\n"
                "a:b.pdb\r\n"
                "nul.pdb\r\n"
-               "Reader.prc\\\r\n");
+               "Reader.prc\\\r\n"
+               "C:\\Mirabo\\Guide.pdb\r\n"
+               "Data\\COM0\r\n"
+               "lpt0.txt\r\n"
+               "Con .pdb\r\n"
+               "aux\r\n"
+               "LPT9\r\n"
+               "Tab\there.pdb\r\n");
     ExpectFindings({"install.cfg:1: warning: \"data\\extra.PDB\" is found as \"Data/Extra.pdb\" only because "
                     "Windows ignores case",
-                    "install.cfg:2: warning: \"Data/Extra.pdb\" names the same file as line 1",
+                    "install.cfg:1: warning: \"data\\extra.PDB\" is listed 3 times (lines 1, 2 and 3)",
                     "install.cfg:3: warning: \"Data\\\\.\\Extra.pdb. \" has leading or trailing blanks",
-                    "install.cfg:3: warning: \"Data\\\\.\\Extra.pdb. \" names the same file as line 1",
                     "install.cfg:5: error: \"Data\\Missing.pdb\" is missing (no \"Missing.pdb\" in \"Data\")",
                     "install.cfg:6: error: \"Empty\" is a folder, not a file",
                     "install.cfg:7: error: \"Guide.pdb\\x.pdb\": \"Guide.pdb\" is a file, not a folder",
                     "install.cfg:8: error: \"..\\Mirabo\\Guide.pdb\" names a file outside the package folder",
                     "install.cfg:9: error: \"a:b.pdb\": a Windows file name cannot hold ':'",
                     "install.cfg:10: error: \"nul.pdb\": \"nul.pdb\" is the name of a Windows device",
-                    "install.cfg:11: error: \"Reader.prc\\\": \"Reader.prc\" is a file, not a folder"},
+                    "install.cfg:11: error: \"Reader.prc\\\": \"Reader.prc\" is a file, not a folder",
+                    "install.cfg:12: error: \"C:\\Mirabo\\Guide.pdb\" is an absolute path, which names a file "
+                    "outside the package folder",
+                    "install.cfg:13: error: \"Data\\COM0\": \"COM0\" is the name of a Windows device",
+                    "install.cfg:14: error: \"lpt0.txt\": \"lpt0.txt\" is the name of a Windows device",
+                    "install.cfg:15: error: \"Con .pdb\": \"Con .pdb\" is the name of a Windows device",
+                    "install.cfg:16: error: \"aux\": \"aux\" is the name of a Windows device",
+                    "install.cfg:17: error: \"LPT9\": \"LPT9\" is the name of a Windows device",
+                    "install.cfg:18: error: \"Tab\\x09here.pdb\": a Windows file name cannot hold control characters"},
                    p.Check());
+}
+
+// The installer hands Windows the list's bytes, which it reads in the
+// system's ANSI code page; the names on disk are Unicode.
+TEST(PackageCheck, NamesAreReadInTheCustomersCodePage)
+{
+    Package p;
+    p.Write("\xC3\xBC" "ber.prc", PalmFile("Uber", true, 0, 78));      // "über.prc" on disk
+    p.Write("\xE0\xB8\x81\xE0\xB8\x82.pdb", PalmFile("Thai", false, 0, 78));   // Thai "ko kho"
+    // Saved as UTF-8: on a Thai Windows the bytes are Thai letters, no such file.
+    p.Standard("\xC3\xBC" "ber.prc\r\n"
+               "\xA1\xA2.pdb\r\n"
+               "\xA1\xA3.pdb\r\n");
+    ExpectFindings({"install.cfg:1: error: \"\\xC3\\xBCber.prc\" is missing as Windows reads it: the list is "
+                    "UTF-8, but the installer reads names in the system's code page (874 here)",
+                    "install.cfg:2: warning: \"\\xA1\\xA2.pdb\" is not plain ASCII: Windows finds it only where the "
+                    "system's code page is 874, the one it was saved in; keep names to plain ASCII",
+                    "install.cfg:3: error: \"\\xA1\\xA3.pdb\" is missing"},
+                   p.Check());
+    // The same folder for a Western customer: code page 1252, with case
+    // folded beyond ASCII ("\xDC" is U+00DC, upper-case u umlaut).
+    p.Write("install.cfg", "\xFC" "ber.prc\r\n\xDC" "BER.prc\r\n\xA1\xA2.pdb\r\n");
+    ExpectFindings({"install.cfg:1: warning: \"\\xFCber.prc\" is not plain ASCII: Windows finds it only where the "
+                    "system's code page is 1252",
+                    "install.cfg:1: warning: \"\\xFCber.prc\" is listed 2 times",
+                    "install.cfg:2: warning: \"\\xDCBER.prc\" is not plain ASCII",
+                    "install.cfg:2: warning: \"\\xDCBER.prc\" is found as \"\\xC3\\xBCber.prc\" only because Windows "
+                    "ignores case",
+                    "install.cfg:3: error: \"\\xA1\\xA2.pdb\" is missing"},
+                   p.Check(nullptr, 1252));
+}
+
+TEST(CodePage, ConvertsAsWindowsDoes)
+{
+    EXPECT_EQ(u"\u0E01\u0E02.pdb", FromCodePage(874, "\xA1\xA2.pdb"));
+    // Windows' own stand-ins for the bytes code page 874 leaves undefined.
+    EXPECT_EQ(u"\u20AC\u0081\uF8C1\uF8C8", FromCodePage(874, "\x80\x81\xDB\xFF"));
+    EXPECT_EQ(u"\u00FC\u0178\u20AC", FromCodePage(1252, "\xFC\x9F\x80"));
+    EXPECT_EQ(u"\u0416", FromCodePage(1251, "\xC6"));
+    EXPECT_EQ(u"\u00FC\U0001F600", FromUtf8("\xC3\xBC\xF0\x9F\x98\x80"));
+    EXPECT_EQ("\xC3\xBC\xF0\x9F\x98\x80", ToUtf8(FromUtf8("\xC3\xBC\xF0\x9F\x98\x80")));
+    EXPECT_EQ(u"\uFFFD\uFFFDa", FromUtf8("\xC0\xAF" "a"));   // overlong '/', not a separator
+    EXPECT_EQ(u"\uFFFD", FromUtf8("\xED"));
+    EXPECT_EQ(u"ABC\u00DC\u0178\u0141\u0179\u0391\u03C2\u03A3\u0416\u0401\u0490\u0E01",
+              FoldedName(u"abc\u00FC\u00FF\u0142\u017A\u03B1\u03C2\u03C3\u0436\u0451\u0491\u0E01"));
+    EXPECT_EQ(u"\u00F7\u00D7\u0130\u0131", FoldedName(u"\u00F7\u00D7\u0130\u0131"));
+    EXPECT_TRUE(IsKnownCodePage(874));
+    EXPECT_FALSE(IsKnownCodePage(65001));
+    EXPECT_EQ("874, 1250, 1251, 1252, 1253, 1254, 1257", KnownCodePages());
 }
 
 TEST(PackageCheck, MissingAndMisplacedFiles)
@@ -269,7 +366,7 @@ TEST(PackageCheck, NotesRules)
     p.Write("install.tms", std::string(kMaxNotesBytes, 'a'));
     const char notes[] = "Thai \xE0\xB8\x81 in UTF-8\nsecond\0 line\r\n";
     p.Write("update.tms", std::string(notes, sizeof notes - 1));
-    ExpectFindings({"update.tms: warning: is UTF-8 text with non-ASCII characters",
+    ExpectFindings({"update.tms: warning: is UTF-8 text; the mode page reads code page 874 (Thai)",
                     "update.tms:2: warning: holds a zero byte (at byte 24)",
                     "update.tms: warning: has lines ending in LF alone"},
                    p.Check());
@@ -279,6 +376,31 @@ TEST(PackageCheck, NotesRules)
     ExpectFindings({"install.tms: error: is 1048577 bytes, over the installer's limit of 1048576 bytes",
                     "update.tms: warning: is empty"},
                    p.Check());
+}
+
+TEST(PackageCheck, NotesEncodingIsOneFinding)
+{
+    Package p;
+    p.Standard("Reader.prc\r\n");
+    // UTF-16 explains its zero bytes and its line ends; a mark on UTF-8 is part of the same mistake.
+    p.Write("install.tms", std::string("\xFF\xFEH\0i\0\n\0", 8));
+    p.Write("update.tms", "\xEF\xBB\xBFThai \xE0\xB8\x81\r\n");
+    ExpectFindings({"install.tms: warning: is UTF-16 (little-endian) text; the mode page reads code page 874",
+                    "update.tms: warning: is UTF-8 text with a byte-order mark; the mode page reads code page 874 "
+                    "(Thai) and shows its non-ASCII characters as garbage; save it as plain text in code page 874 "
+                    "(Thai), without a byte-order mark"},
+                   p.Check());
+    p.Write("install.tms", std::string("H\0i\0\r\0\n\0", 8));
+    p.Write("update.tms", "\xEF\xBB\xBFPlain\r\n");
+    ExpectFindings({"install.tms: warning: is UTF-16 (little-endian) text",
+                    "update.tms:1: warning: starts with a UTF-8 byte-order mark, which the mode page shows as three "
+                    "stray characters"},
+                   p.Check());
+}
+
+TEST(PackageCheck, QuotedNamesArePlainAscii)
+{
+    EXPECT_EQ("\"a\\x09b\\x7F\\x80\\xFF\\c\"", Quote("a\tb\x7F\x80\xFF\\c"));
 }
 
 TEST(PalmHeader, Plausibility)
@@ -294,6 +416,7 @@ TEST(PalmHeader, Plausibility)
         {PalmFile("Reader", true, 2, 98), 98, PalmKind::Resource, {}},
         {PalmFile("Guide", false, 2, 94), 94, PalmKind::Record, {}},
         {PalmFile("Guide", false, 0, 77), 77, PalmKind::Record, {"it is 77 bytes long, too short"}},
+        {PalmFile("Guide", false, 0, 1), 1, PalmKind::Record, {"it is 1 byte long, too short"}},
         {unterminated, 78, PalmKind::Record, {"its database name is not terminated"}},
         {PalmFile("", false, 0, 78), 78, PalmKind::Record, {"its database name is empty"}},
         {PalmFile("Reader", false, 0, 78), 78, PalmKind::Resource, {"it is a record database, but a .prc"}},
@@ -301,6 +424,7 @@ TEST(PalmHeader, Plausibility)
         // Entries are 10 bytes in a resource database, 8 in a record database.
         {PalmFile("Reader", true, 2, 97), 97, PalmKind::Resource, {"its header lists 2 resources, more than"}},
         {PalmFile("Guide", false, 3, 101), 101, PalmKind::Record, {"its header lists 3 records"}},
+        {PalmFile("Guide", false, 1, 85), 85, PalmKind::Record, {"its header lists 1 record, more than"}},
         {PalmFile("Guide", false, 65535, 78), 78, PalmKind::Record, {"its header lists 65535 records"}},
     };
     for (const Case& c : cases) {
@@ -330,6 +454,10 @@ TEST(TextCheck, Utf8IsToldFromCodePage874)
     EXPECT_FALSE(IsUtf8WithNonAscii("ok \xE0\xB8"));        // cut short
     EXPECT_EQ(ByteOrderMark::Utf16LE, FindByteOrderMark("\xFF\xFEh\0"));
     EXPECT_EQ(ByteOrderMark::None, FindByteOrderMark("\xEF\xBB"));
+    EXPECT_EQ(ByteOrderMark::Utf16BE, FindUtf16(std::string("\0a\0b", 4)));
+    EXPECT_EQ(ByteOrderMark::Utf16LE, FindUtf16(std::string("a\0b\0\x0E\x01", 6)));
+    EXPECT_EQ(ByteOrderMark::None, FindUtf16(std::string("ab\0\0", 4)));     // zeros on both sides
+    EXPECT_EQ(ByteOrderMark::None, FindUtf16(std::string("abcdefg\0", 8)));   // one stray zero
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -18,7 +20,8 @@ std::vector<ListLine> Read(const std::string& bytes)
     EXPECT_NE(nullptr, f);
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::rewind(f);
-    std::vector<ListLine> lines = ReadListLines(f);
+    std::vector<ListLine> lines;
+    EXPECT_TRUE(ReadListLines(f, &lines));
     std::fclose(f);
     return lines;
 }
@@ -87,6 +90,60 @@ TEST(PackageList, ZeroBytesAreNoticed)
     EXPECT_EQ(ListProblem::ZeroByte, b.result.problem);
     EXPECT_EQ(2, b.result.line);
     EXPECT_TRUE(b.paths.empty());
+}
+
+// A stream that hands out `bytes` a few at a time and then fails, as a file
+// on a scratched disc or a lost network share does; failAt == size() ends
+// normally instead.
+struct FailingSource {
+    std::string bytes;
+    std::size_t failAt;
+    std::size_t at;
+};
+
+ssize_t ReadFailing(void* cookie, char* buffer, std::size_t size)
+{
+    FailingSource* source = static_cast<FailingSource*>(cookie);
+    if (source->at == source->bytes.size())
+        return 0;
+    if (source->at == source->failAt) {
+        errno = EIO;
+        return -1;
+    }
+    std::size_t n = std::min({size, source->failAt - source->at, std::size_t(3)});
+    if (source->failAt == source->bytes.size())
+        n = std::min(size, source->bytes.size() - source->at);
+    std::memcpy(buffer, source->bytes.data() + source->at, n);
+    source->at += n;
+    return static_cast<ssize_t>(n);
+}
+
+bool ReadThroughFailure(const std::string& bytes, std::size_t failAt, std::vector<ListLine>* lines)
+{
+    FailingSource source = {bytes, failAt, 0};
+    cookie_io_functions_t io = {ReadFailing, nullptr, nullptr, nullptr};
+    std::FILE* f = fopencookie(&source, "rb", io);
+    EXPECT_NE(nullptr, f);
+    if (!f)
+        return true;
+    bool read = ReadListLines(f, lines);
+    std::fclose(f);
+    return read;
+}
+
+TEST(PackageList, AReadErrorIsNotTheEndOfTheList)
+{
+    const std::string list = "a.prc\r\nb.pdb\r\nc.prc\r\n";
+    std::vector<ListLine> lines;
+    // The same stream without the failure reads the whole list.
+    EXPECT_TRUE(ReadThroughFailure(list, list.size(), &lines));
+    EXPECT_EQ((Texts{"a.prc", "b.pdb", "c.prc"}), TextsOf(lines));
+    // Failing at once, inside a name, between CR and LF, just after a line
+    // end, and just before the end: never a shorter list.
+    for (std::size_t failAt : {std::size_t(0), std::size_t(3), std::size_t(6), std::size_t(7), list.size() - 1}) {
+        SCOPED_TRACE("failing after byte " + std::to_string(failAt));
+        EXPECT_FALSE(ReadThroughFailure(list, failAt, &lines));
+    }
 }
 
 TEST(PackageList, PathsInListOrderBlankLinesSkipped)

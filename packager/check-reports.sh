@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# The checker's reports on real folders, word for word: the demo package,
+# names saved as UTF-8 and in code page 874 with files of those names on disk,
+# a list read in code page 1252, one folder for each kind of mistake, and the
+# command line's answers (usage, unknown option, wrong code page). Each run's
+# report and exit status must be those in packager/expected-reports.txt.
+# Given check-package.exe too, it runs that under Wine (Thai locale) on the
+# same folders and its reports must be the same, line for line; given
+# codepage-check.exe as well, that checks the code page tables against
+# Windows' own conversions.
+#   packager/check-reports.sh <check-package> <work dir> [<check-package.exe> [<codepage-check.exe>]]
+# With --update, writes the native reports to expected-reports.txt instead.
+set -euo pipefail
+update=0
+[ "${1:-}" = --update ] && { update=1; shift; }
+[ $# -ge 2 ] || { echo "usage: $0 [--update] <check-package> <work dir> [<check-package.exe> [<codepage-check.exe>]]" >&2; exit 2; }
+native=$(realpath "$1")
+work=$(realpath -m "$2")
+exe=${3:+$(realpath "$3")}
+tables=${4:+$(realpath "$4")}
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/.." && pwd)
+expected=$here/expected-reports.txt
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+rm -rf "$work/folders"
+mkdir -p "$work/folders"
+if [ -n "$exe" ]; then
+    export WINEPREFIX=$work/wineprefix LANG=th_TH.UTF-8 LC_ALL=th_TH.UTF-8 WINEARCH=win32 WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    "$repo/tools/wine-prefix.sh"
+fi
+cd "$work/folders"
+
+"$repo/demo/make-package.sh" "$PWD/demo"
+palm() { cp demo/MiraboGuide.pdb "$1"; }
+variant() { cp -r demo "$1"; }
+
+# Names in UTF-8, the way a Linux editor saves them: the files exist, but not
+# as a Thai Windows reads the list's bytes.
+variant utf8
+palm "utf8/über.pdb"
+palm "utf8/กข.pdb"
+printf 'MiraboReader.prc\r\n\xc3\xbcber.pdb\r\n\xe0\xb8\x81\xe0\xb8\x82.pdb\r\n' >utf8/install.cfg
+# Names in code page 874: found on a Thai Windows, with a warning; an
+# undefined byte and a Latin name in another case.
+variant cp874
+palm "cp874/กข.pdb"
+palm "cp874/Ünï.pdb"
+printf 'MiraboReader.prc\r\n\xa1\xa2.pdb\r\n\xa1\xdb.pdb\r\n\xdcN\xcf.pdb\r\n' >cp874/install.cfg
+# The same Latin names for a Western customer (code page 1252).
+variant cp1252
+palm "cp1252/Ünï.pdb"
+printf 'MiraboReader.prc\r\n\xdcn\xef.pdb\r\n\xfcN\xcf.PDB\r\n' >cp1252/install.cfg
+# Encodings: byte-order marks and UTF-16.
+variant marks
+printf '\xef\xbb\xbfMiraboReader.prc\r\n' >marks/update.cfg
+printf '\xef\xbb\xbfNotes\r\n' >marks/install.tms
+printf 'M\0i\0r\0a\0b\0o\0G\0u\0i\0d\0e\0.\0p\0d\0b\0\r\0\n\0' >marks/install.cfg
+printf '\xff\xfeH\0i\0\n\0' >marks/update.tms
+# Lengths: a line read in pieces, entries close to the limit, the depth line.
+variant lengths
+long=$(printf 'g%.0s' $(seq 189)).pdb
+palm "lengths/$long"
+{ printf 'MiraboReader.prc\r\n%s\r\n' "$long"; printf 'x%.0s' $(seq 350); printf '\r\n\r\n'; } >lengths/install.cfg
+# Names Windows treats its own way.
+variant names
+mkdir names/Data
+palm names/Data/Extra.pdb
+printf '%s\r\n' 'data\extra.PDB' 'Data/Extra.pdb' 'MiraboGuide.pdb' 'MiraboGuide.pdb' 'C:\Mirabo\A.prc' \
+    '..\Mirabo\MiraboGuide.pdb' 'COM0' 'lpt0.txt' 'Con .pdb' 'a:b.pdb' 'Data\Missing.pdb' 'Data' ' MiraboGuide.pdb' \
+    'MiraboReader.prc\' >names/install.cfg
+printf 'Tab\there.pdb\r\nNUL\0.pdb\r\n' >names/update.cfg
+# Missing pieces.
+variant missing
+rm missing/update.tms missing/MiraboGuide.pdb
+mkdir missing/update.cfg.tmp && rm missing/update.cfg && mv missing/update.cfg.tmp missing/update.cfg
+
+# One run: its report and exit status appended to reports.txt; under Wine
+# the same, or the run fails.
+run() {
+    set +e
+    "$native" "$@" >"$work/linux.out" 2>"$work/linux.err"; local a=$?
+    set -e
+    { echo "== check-package $*"; cat "$work/linux.out"; sed 's/^/stderr: /' "$work/linux.err"
+      echo "exit status $a"; } >>"$work/reports.txt"
+    [ -n "$exe" ] || return 0
+    set +e
+    wine "$exe" "$@" 2>"$work/wine.err" | tr -d '\r' >"$work/wine.out"; local b=${PIPESTATUS[0]}
+    set -e
+    [ "$a" = "$b" ] || fail "check-package $*: exit status $a on Linux, $b under Wine ($(cat "$work/wine.err"))"
+    diff -u "$work/linux.out" "$work/wine.out" >&2 || fail "check-package $*: the reports differ"
+    # The usage text goes to the error stream: the same there too.
+    diff -u "$work/linux.err" <(tr -d '\r' <"$work/wine.err") >&2 || fail "check-package $*: the error streams differ"
+}
+
+rm -f "$work/reports.txt"
+for folder in demo utf8 cp874 marks lengths names missing; do
+    run "$folder"
+done
+run --codepage 1252 cp1252
+run --codepage=1252 cp874
+for args in "--help" "-h" "/?" "--frobnicate demo" "--codepage 65001 demo" "--codepage" "" "demo demo" "none" \
+    "demo/install.cfg"; do
+    # shellcheck disable=SC2086
+    run $args
+done
+
+if [ "$update" = 1 ]; then
+    cp "$work/reports.txt" "$expected"
+    echo "wrote $expected"
+else
+    diff -u "$expected" "$work/reports.txt" >&2 || fail "the reports are not those in $expected"
+fi
+if [ -n "$tables" ]; then
+    wine "$tables" | tr -d '\r' || fail "the code page tables differ from Windows' own"
+fi
+runs=$(grep -c '^== ' "$work/reports.txt")
+echo "check-package: $runs runs give the expected reports${exe:+, the same from check-package.exe under Wine}"
+rm -rf "$work/folders"
