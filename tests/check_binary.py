@@ -134,8 +134,8 @@ XP_IMPORTS = {
     "user32.dll": {
         "GetClassNameW", "GetClientRect", "GetDC", "MapDialogRect", "ReleaseDC",
         "SendMessageW", "SetWindowPos",
-        "DialogBoxParamW", "EndDialog", "GetActiveWindow", "GetDlgItem", "GetWindow", "GetWindowLongA",
-        "GetWindowLongW", "GetWindowRect", "GetWindowTextA", "GetWindowTextLengthA",
+        "DialogBoxParamW", "EndDialog", "GetActiveWindow", "GetDlgItem", "GetWindow",
+        "GetWindowLongA", "GetWindowLongW", "GetWindowRect", "GetWindowTextA", "GetWindowTextLengthA",
         "GetWindowTextLengthW", "GetWindowTextW", "MapWindowPoints", "MessageBoxA",
         "SendMessageA", "SetWindowLongW", "SetWindowTextA", "SetWindowTextW"},
 }
@@ -149,7 +149,7 @@ RUN_TIME_LOADERS = {"LoadLibraryExA", "LoadLibraryW"}
 LOADERS = {"LoadLibraryA", "LoadLibraryW", "LoadLibraryExA", "LoadLibraryExW",
            "LoadPackagedLibrary", "LoadModule"}
 # Everything but the resources (code, data, imports, relocations, headers):
-# the plain C program that shows the same first page needs about 15 KB.
+# the plain C program that shows the same first page needs about 19 KiB.
 MAX_NON_RESOURCE_BYTES = 96 * 1024
 # DllCharacteristics: relocatable at a random address (ASLR), data never run (DEP).
 DYNAMIC_BASE, NX_COMPAT = 0x0040, 0x0100
