@@ -39,6 +39,8 @@ have_pkg googletest || need+=(googletest)
 have_pkg wine32:i386 || need+=(wine wine32:i386)
 have_cmd Xvfb || need+=(xvfb)
 have_pkg fonts-thai-tlwg || need+=(fonts-thai-tlwg)
+# A dialog font wider than the templates were made for, in the display cases.
+have_pkg fonts-dejavu-core || need+=(fonts-dejavu-core)
 have_pkg locales || need+=(locales)
 have_cmd xdpyinfo || need+=(x11-utils)
 have_pkg python3-pefile || need+=(python3-pefile)
