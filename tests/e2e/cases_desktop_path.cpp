@@ -61,13 +61,7 @@ HWND PassToUsers(const World& world, Process& setup, const std::string& cwd)
 {
     if (!setup.Start(world.SetupPath(), "\"" + world.SetupPath() + "\"", cwd))
         return nullptr;
-    Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
-    if (!disclaimer.hwnd || !ClickItem(disclaimer.hwnd, IDOK))
-        return nullptr;
-    Page mode = WaitFor(setup, PageKind::Mode, 10000, disclaimer.hwnd);
-    if (!mode.hwnd || !ClickItem(mode.hwnd, IDOK))
-        return nullptr;
-    return mode.hwnd;
+    return PassFirstPages(setup);
 }
 
 // The refusal of a value that is not a full folder path, exactly; then the

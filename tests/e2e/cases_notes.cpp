@@ -77,11 +77,7 @@ Page StartAtMode(const World& world, Process& setup)
         ADD_FAILURE() << "setup.exe did not start";
         return Page();
     }
-    Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
-    if (!disclaimer.hwnd)
-        return Page();
-    ClickItem(disclaimer.hwnd, IDOK);
-    return WaitFor(setup, PageKind::Mode, 10000, disclaimer.hwnd);
+    return AcceptDisclaimer(setup);
 }
 
 // Writes `bytes` to the button's notes file and clicks the button; true once

@@ -45,15 +45,6 @@ bool LayOutPackage(World& world, const std::string& list, std::initializer_list<
     return ok;
 }
 
-Page AcceptDisclaimer(const Process& setup)
-{
-    Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
-    if (!disclaimer.hwnd)
-        return Page();
-    ClickItem(disclaimer.hwnd, IDOK);
-    return WaitFor(setup, PageKind::Mode, 10000, disclaimer.hwnd);
-}
-
 Page StartAtMode(const World& world, Process& setup)
 {
     return setup.Start(world) ? AcceptDisclaimer(setup) : Page();

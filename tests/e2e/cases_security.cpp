@@ -77,21 +77,6 @@ private:
     bool m_ok = false;
 };
 
-// Accepts the disclaimer and confirms the mode page; the users page is next.
-bool ThroughModePage(const Process& setup, HWND* last)
-{
-    Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
-    if (!disclaimer.hwnd)
-        return false;
-    ClickItem(disclaimer.hwnd, IDOK);
-    Page mode = WaitFor(setup, PageKind::Mode, 10000, disclaimer.hwnd);
-    if (!mode.hwnd)
-        return false;
-    ClickItem(mode.hwnd, IDOK);
-    *last = mode.hwnd;
-    return true;
-}
-
 // From the users page on: the listed names, then OK, the finish page and its button.
 void ConfirmUsersAndFinish(World& world, Process& setup, HWND last, const std::vector<std::string>& expectedRows)
 {
@@ -216,9 +201,9 @@ TEST_F(Thai, planted_comctl32_beside_setup_is_never_loaded)
     ASSERT_TRUE(CopyStandin("planted-comctl32\\comctl32.dll", JoinPath(world.InstallerDir(), "comctl32.dll")));
 
     Process setup;
-    HWND last = nullptr;
     ASSERT_TRUE(StartSetup(setup, world, world.InstallerDir()));
-    if (!ThroughModePage(setup, &last))
+    HWND last = PassFirstPages(setup);
+    if (!last)
         return;
     ConfirmUsersAndFinish(world, setup, last, {"Alice"});
     EXPECT_EQ(Traces(world.InstallerDir()), std::vector<std::string>{});
@@ -245,9 +230,9 @@ TEST_F(Thai, library_takes_its_companion_from_palm_desktop_folder)
     ASSERT_TRUE(CopyStandin("planted-companion\\Companion.dll", JoinPath(cwd, "Companion.dll")));
 
     Process setup;
-    HWND last = nullptr;
     ASSERT_TRUE(StartSetup(setup, world, cwd));
-    if (!ThroughModePage(setup, &last))
+    HWND last = PassFirstPages(setup);
+    if (!last)
         return;
     ConfirmUsersAndFinish(world, setup, last, {"Alice", "Bob"});
     EXPECT_EQ(Traces(world.InstallerDir()), std::vector<std::string>{});
@@ -267,8 +252,8 @@ TEST_F(Thai, without_common_controls_the_user_is_told)
     ASSERT_TRUE(LayOut(world, "Alice\n"));
     ASSERT_TRUE(order.Ok());
     ASSERT_TRUE(StartSetup(setup, world, world.InstallerDir()));
-    HWND last = nullptr;
-    if (!ThroughModePage(setup, &last))
+    HWND last = PassFirstPages(setup);
+    if (!last)
         return;
     Page next = WaitPage(setup, 10000, last);
     ASSERT_EQ(next.kind, PageKind::MessageBox);
@@ -301,9 +286,9 @@ TEST_F(Thai, page_that_cannot_be_shown_ends_the_run_without_finish_page)
     ASSERT_TRUE(damaged.Ok());
 
     Process setup;
-    HWND last = nullptr;
     ASSERT_TRUE(StartSetup(setup, world, world.InstallerDir()));
-    if (!ThroughModePage(setup, &last))
+    HWND last = PassFirstPages(setup);
+    if (!last)
         return;
     MessageBoxInfo box = WaitMessageBox(setup);
     if (!box.hwnd)
@@ -339,9 +324,9 @@ TEST_F(Thai, common_controls_that_refuse_the_list_stop_the_run)
     ASSERT_TRUE(refusing.Ok());
 
     Process setup;
-    HWND last = nullptr;
     ASSERT_TRUE(StartSetup(setup, world, world.InstallerDir()));
-    if (!ThroughModePage(setup, &last))
+    HWND last = PassFirstPages(setup);
+    if (!last)
         return;
     MessageBoxInfo box = WaitMessageBox(setup);
     if (!box.hwnd)

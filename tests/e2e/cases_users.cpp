@@ -32,13 +32,7 @@ HWND PassToUsers(World& world, Process& setup)
 {
     if (!PutInstallerFiles(world) || !setup.Start(world))
         return nullptr;
-    Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
-    if (!disclaimer.hwnd || !ClickItem(disclaimer.hwnd, IDOK))
-        return nullptr;
-    Page mode = WaitFor(setup, PageKind::Mode, 10000, disclaimer.hwnd);
-    if (!mode.hwnd || !ClickItem(mode.hwnd, IDOK))
-        return nullptr;
-    return mode.hwnd;
+    return PassFirstPages(setup);
 }
 
 // The users page of a world whose Palm Desktop is found and usable.

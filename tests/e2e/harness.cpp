@@ -808,6 +808,22 @@ Page WaitPage(const Process& process, DWORD timeoutMs, HWND notThis)
     return page;
 }
 
+Page AcceptDisclaimer(const Process& process)
+{
+    Page disclaimer = WaitFor(process, PageKind::Disclaimer);
+    if (!disclaimer.hwnd || !ClickItem(disclaimer.hwnd, IDOK))
+        return Page();
+    return WaitFor(process, PageKind::Mode, 10000, disclaimer.hwnd);
+}
+
+HWND PassFirstPages(const Process& process)
+{
+    Page mode = AcceptDisclaimer(process);
+    if (!mode.hwnd || !ClickItem(mode.hwnd, IDOK))
+        return nullptr;
+    return mode.hwnd;
+}
+
 Page WaitFor(const Process& process, PageKind kind, DWORD timeoutMs, HWND notThis)
 {
     Page page;
@@ -1331,6 +1347,8 @@ bool Click(HWND page, POINT screen)
     // would then land on the pointer's old place, not on the target.
     INPUT in[2] = {MouseAt(screen, MOUSEEVENTF_LEFTDOWN), MouseAt(screen, MOUSEEVENTF_LEFTUP)};
     bool ok = SendInput(2, in, sizeof in[0]) == 2;
+    if (!ok)
+        Fail("the click was not sent");
     Sync(page);
     return ok;
 }

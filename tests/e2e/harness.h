@@ -237,6 +237,11 @@ Page WaitPage(const Process& process, DWORD timeoutMs = 10000, HWND notThis = nu
 Page WaitFor(const Process& process, PageKind kind, DWORD timeoutMs = 10000, HWND notThis = nullptr);
 // True when within ms the process shows no dialog other than `notThis` and ends.
 bool EndsWithoutPage(Process& process, DWORD timeoutMs = 10000, HWND notThis = nullptr);
+// Accepts the disclaimer page; the mode page that follows, or None.
+Page AcceptDisclaimer(const Process& process);
+// Accepts the disclaimer and confirms the mode page as it opens; the mode page
+// just left (the users page is next), or null.
+HWND PassFirstPages(const Process& process);
 
 HWND Control(HWND page, int id);
 std::wstring TextW(HWND window);                          // WM_GETTEXT, UTF-16
