@@ -1,4 +1,4 @@
-# make        build setup.exe (build/win32/setup.exe) and the test programs
+# make        build setup.exe (build/win32/setup.exe), its 64-bit test twin (build/win64) and the test programs
 # make test   every test: unit, binary, static, fuzz smoke, end to end under Wine, release checks
 # make soak   the end-to-end suite N (10) times from fresh Wine prefixes, passes per case
 # make demo   run the installer on the bundled demo
@@ -11,14 +11,15 @@
 # make screenshots  the README's pictures of the four pages (docs/*.png), from the demo
 BUILD  := build
 WIN    := $(BUILD)/win32
+WIN64  := $(BUILD)/win64
 NATIVE := $(BUILD)/native
 JOBS   := $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 NATIVE_CONFIG := -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++ -DCHECK_PACKAGE_DIR=$(CURDIR)/$(BUILD)/tools
 
-.PHONY: all deps win32 native test unit e2e soak resources static fuzz fuzz-smoke bench demo clean release dist verify-dist screenshots
+.PHONY: all deps win32 win64 native test unit e2e soak resources static fuzz fuzz-smoke bench demo clean release dist verify-dist screenshots
 
-all: win32 tools
+all: win32 win64 tools
 
 deps:
 	@tools/install-deps.sh
@@ -26,6 +27,16 @@ deps:
 win32: deps
 	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw32.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
 	@cmake --build $(WIN) -j $(JOBS)
+
+# The same sources for 64-bit Windows, for the tests only: it runs where Wine
+# cannot run 32-bit code. It never ships.
+win64: deps
+	@cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+	@cmake --build $(WIN64) -j $(JOBS)
+
+# The builds this machine runs under Wine (all, or the first: the shipped one
+# where it can), saying which and why.
+wine_builds = $$(tools/wine-builds.sh "$(1)" $(WIN) $(WIN64) $(2))
 
 native: deps
 	@cmake -S . -B $(NATIVE) $(NATIVE_CONFIG) >/dev/null
@@ -66,25 +77,27 @@ fuzz: deps
 fuzz-smoke: deps
 	@tests/fuzz/run.sh 5 $(BUILD)/fuzz
 
-bench: win32
-	@tests/bench/run.sh $(WIN)
+bench: win32 win64
+	@tests/bench/run.sh $(call wine_builds,make bench,--first)
 
-e2e: win32
-	@tests/e2e/run.sh $(WIN)
+# The suite of every build this machine can run; each runs whole before the result.
+e2e: win32 win64
+	@rc=0; for build in $(call wine_builds,end-to-end suite); do tests/e2e/run.sh $$build || rc=1; done; exit $$rc
 
 # The end-to-end suite N times, each from a fresh Wine prefix: passes per case.
 N ?= 10
-soak: win32
-	@tests/e2e/soak.sh $(WIN) $(N)
+soak: win32 win64
+	@rc=0; for build in $(call wine_builds,soak); do tests/e2e/soak.sh $$build $(N) || rc=1; done; exit $$rc
 
 # The release tools, the same bytes from a second build elsewhere, the release folder,
 # the Linux and Windows checkers giving the same reports, signing.
-release: win32 tools
+release: win32 win64 tools
 	@python3 -m unittest -q tests/test_bmp2png.py
 	@tests/check-reproducible.sh $(WIN)
-	@tests/check-dist.sh $(WIN) $(BUILD)/dist-check $(BUILD)/tools/check-package
-	@packager/check-reports.sh $(BUILD)/tools/check-package $(BUILD)/check-reports $(WIN)/check-package.exe \
-	    $(WIN)/codepage-check.exe
+	@tests/check-dist.sh $(WIN) $(BUILD)/dist-check $(BUILD)/tools/check-package $(WIN64)
+	@build=$(call wine_builds,the checkers compared under Wine,--first) && \
+	  packager/check-reports.sh $(BUILD)/tools/check-package $(BUILD)/check-reports $$build/check-package.exe \
+	    $$build/codepage-check.exe
 	@tests/sign/check-signing.sh $(WIN) $(BUILD)/sign-check
 
 test: unit resources static fuzz-smoke e2e release
@@ -100,13 +113,13 @@ DIST = $(BUILD)/dist/mirabo-setup-$(shell sed -n 's/^ *VALUE "FileVersion", *"\(
 verify-dist:
 	@tools/verify-dist.sh $${CA:+--ca "$$CA"} $$(test -f $(WIN)/setup.exe && echo --build $(WIN)) "$(DIST)"
 
-screenshots: win32
-	@env -u DISPLAY demo/run.sh $(WIN)
+screenshots: win32 win64
+	@env -u DISPLAY demo/run.sh $(call wine_builds,make screenshots,--first)
 	@mkdir -p docs && cp $(BUILD)/demo/screens/*.png docs/
 	@echo "docs/: $$(cd docs && ls *.png | tr '\n' ' ')"
 
-demo: win32
-	@demo/run.sh $(WIN)
+demo: win32 win64
+	@demo/run.sh $(call wine_builds,make demo,--first)
 
 clean:
 	rm -rf $(BUILD)

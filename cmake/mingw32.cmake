@@ -1,15 +1,5 @@
-# 32-bit Windows cross build: Palm Desktop's install-aid library is a 32-bit DLL,
-# so only a 32-bit installer can load it.
-set(CMAKE_SYSTEM_NAME Windows)
+# 32-bit Windows cross build, the one that ships: Palm Desktop's install-aid
+# library is a 32-bit DLL, so only a 32-bit installer can load it.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-# Named with its thread model: the bare name follows update-alternatives, and
-# the posix model links a different runtime, so the same sources would give
-# other bytes on a machine set the other way.
-set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-win32)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-win32)
-set(CMAKE_RC_COMPILER  ${TOOLCHAIN_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

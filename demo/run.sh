@@ -12,8 +12,8 @@ demo=$(realpath -m "$win/../demo")
 setupdir="$demo/Mirabo"
 palm="$demo/Palm Desktop"
 
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=th_TH.UTF-8
-export WINEPREFIX="$demo/wineprefix"
+. tools/wine-env.sh "$win"
+export LANG=th_TH.UTF-8 WINEPREFIX="$demo/wineprefix"
 
 rm -rf "$setupdir" "$palm"
 mkdir -p "$setupdir" "$palm"

@@ -26,8 +26,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 rm -rf "$work/folders"
 mkdir -p "$work/folders"
 if [ -n "$exe" ]; then
-    export WINEPREFIX=$work/wineprefix LANG=th_TH.UTF-8 LC_ALL=th_TH.UTF-8 WINEARCH=win32 WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml="
+    # The Wine of the build check-package.exe comes from.
+    . "$repo/tools/wine-env.sh" "$(dirname "$exe")" || exit 1
+    export WINEPREFIX=$work/wineprefix LANG=th_TH.UTF-8 LC_ALL=th_TH.UTF-8
     "$repo/tools/wine-prefix.sh"
 fi
 cd "$work/folders"
@@ -116,5 +117,5 @@ if [ -n "$tables" ]; then
     wine "$tables" | tr -d '\r' || fail "the code page tables differ from Windows' own"
 fi
 runs=$(grep -c '^== ' "$work/reports.txt")
-echo "check-package: $runs runs give the expected reports${exe:+, the same from check-package.exe under Wine}"
+echo "check-package: $runs runs give the expected reports${exe:+, the same from $exe under Wine}"
 rm -rf "$work/folders"

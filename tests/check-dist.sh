@@ -5,9 +5,9 @@
 # the same zip; SHA256SUMS matches the files and names every one; the zip
 # holds exactly the folder; the sample package passes the checker clean; the
 # guide's notes recipe writes nothing from wrong input.
-#   tests/check-dist.sh <windows build dir> <work dir> [native check-package]
+#   tests/check-dist.sh <windows build dir> <work dir> [native check-package [64-bit build dir]]
 set -euo pipefail
-[ $# -ge 2 ] || { echo "usage: $0 <windows build dir> <work dir> [check-package]" >&2; exit 2; }
+[ $# -ge 2 ] || { echo "usage: $0 <windows build dir> <work dir> [check-package [64-bit build dir]]" >&2; exit 2; }
 repo=$(cd "$(dirname "$0")/.." && pwd)
 work=$(realpath -m "$2")
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -98,6 +98,22 @@ if [ $# -ge 3 ]; then
     "$3" "$dist/sample-package" >"$work/check.log" || fail "check-package on the sample: $(cat "$work/check.log")"
     grep -q ' 0 errors, 0 warnings' "$work/check.log" || fail "sample not clean: $(cat "$work/check.log")"
     checked=", sample clean"
+fi
+# The 64-bit test build never makes a release, nor passes for one.
+if [ $# -ge 4 ]; then
+    if "$repo/tools/make-dist.sh" "$4" "$work/twin" >/dev/null 2>"$work/twin.err" || [ -e "$work/twin" ]; then
+        fail "make-dist took the 64-bit build"
+    fi
+    grep -q 'setup.exe is the 64-bit test build' "$work/twin.err" || fail "make-dist on the 64-bit build: $(cat "$work/twin.err")"
+    cp -r "$dist" "$work/twin-dist"
+    cp "$4/setup.exe" "$work/twin-dist/setup.exe"
+    (cd "$work/twin-dist" && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort |
+        xargs -d '\n' sha256sum >SHA256SUMS)
+    "$repo/tools/verify-dist.sh" "$work/twin-dist" >"$work/twin.log" && fail "verify-dist passed a 64-bit setup.exe"
+    grep -q '^setup.exe: the 64-bit test build' "$work/twin.log" || fail "verify-dist on a 64-bit setup.exe: $(cat "$work/twin.log")"
+    "$repo/tools/verify-dist.sh" --build "$4" "$dist" >"$work/twin.log" 2>&1 && fail "verify-dist compared with the 64-bit build"
+    grep -q 'is the 64-bit test build' "$work/twin.log" || fail "verify-dist --build <64-bit build>: $(cat "$work/twin.log")"
+    checked="$checked, the 64-bit build refused"
 fi
 echo "dist: ${zip##*/} $(stat -c %s "$zip") bytes, same bytes twice and from two clones, sums and zip match, notes recipe sound$checked"
 rm -rf "$work"

@@ -4,12 +4,18 @@
 #   tools/install-deps.sh            everything
 #   tools/install-deps.sh --checker  only what the Linux package checker needs:
 #                                    a C++ compiler and CMake
+# 64-bit Wine always; 32-bit Wine only where this machine runs 32-bit code.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 
 need=()
 have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
+# A mirror in the middle of a sync can fail one index while the packages
+# still install from the others. Then they are installed from the release's
+# own suite, as one consistent set: an i386 library beside its amd64 twin
+# needs both at the same version, and the failed index may have held one.
 install() {
     [ ${#need[@]} -gt 0 ] || return 0
     [ "$(id -u)" = 0 ] || { echo "missing packages (run as root to install): ${need[*]}" >&2; exit 1; }
@@ -17,8 +23,26 @@ install() {
     if [ "${1:-}" = i386 ]; then
         dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
     fi
-    apt-get update -q >&2
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${need[@]}" >&2
+    local log target=() failed=""
+    log=$(mktemp)
+    if ! apt-get update -q >"$log" 2>&1; then
+        failed=$(sed -n 's/^[EW]: Failed to fetch \([^ ]*\).*/\1/p' "$log" | tr '\n' ' ')
+        [ -n "$failed" ] || failed=$(grep '^[EW]:' "$log" | head -3 | tr '\n' ' ')
+        target=(-t "$(. /etc/os-release && echo "$VERSION_CODENAME")")
+        echo "an index could not be fetched (${failed% }): installing from ${target[1]} alone" >&2
+    fi
+    if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${target[@]}" \
+            "${need[@]}" >"$log" 2>&1; then
+        cat "$log" >&2
+        local bad=() p
+        for p in "${need[@]}"; do
+            apt-get install -s -q "${target[@]}" "$p" >/dev/null 2>&1 || bad+=("$p")
+        done
+        echo "could not install: ${bad[*]:-${need[*]}}${failed:+ (the index that failed: ${failed% })}" >&2
+        rm -f "$log"
+        exit 1
+    fi
+    rm -f "$log"
 }
 
 if [ "${1:-}" = --checker ]; then
@@ -29,14 +53,21 @@ if [ "${1:-}" = --checker ]; then
 fi
 
 have_cmd i686-w64-mingw32-g++ || need+=(g++-mingw-w64-i686 binutils-mingw-w64-i686)
+# The 64-bit twin, for the tests on machines that run only 64-bit code.
+have_cmd x86_64-w64-mingw32-g++ || need+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
 have_cmd cmake || need+=(cmake)
 have_cmd make || need+=(make)
 have_cmd g++ || need+=(g++)
 have_cmd clang++ || need+=(clang)
 have_pkg libgtest-dev || need+=(libgtest-dev)
-# Its sources, built for i686 MinGW into the end-to-end tests.
+# Its sources, built for MinGW into the end-to-end tests.
 have_pkg googletest || need+=(googletest)
-have_pkg wine32:i386 || need+=(wine wine32:i386)
+have_pkg wine64 || need+=(wine wine64)
+arch=""
+if "$here/runs-i386.sh"; then
+    have_pkg wine32:i386 || need+=(wine32:i386)
+    arch=i386
+fi
 have_cmd Xvfb || need+=(xvfb)
 have_pkg fonts-thai-tlwg || need+=(fonts-thai-tlwg)
 # A dialog font wider than the templates were made for, in the display cases.
@@ -50,7 +81,7 @@ have_pkg libpalm-perl || need+=(libpalm-perl)
 have_cmd osslsigncode || need+=(osslsigncode)
 have_cmd openssl || need+=(openssl)
 
-install i386
+install $arch
 
 # Wine takes its ANSI code page from the locale: th_TH gives 874.
 if ! locale -a 2>/dev/null | grep -qix 'th_TH.utf8' || ! locale -a 2>/dev/null | grep -qix 'en_US.utf8'; then

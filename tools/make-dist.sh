@@ -25,6 +25,10 @@ for f in "$win/setup.exe" "$win/check-package.exe" "$repo/docs/packaging.md"; do
     [ -f "$f" ] || { echo "make-dist: $f is missing (not built yet?)" >&2; missing=1; }
 done
 [ "$missing" = 0 ] || exit 1
+. "$repo/tools/shipped-exe.sh"
+for f in "$win/setup.exe" "$win/check-package.exe"; do
+    why=$(shipped_exe "$f") || { echo "make-dist: $f is $why; no release made" >&2; exit 1; }
+done
 
 rm -rf "${out:?}/$name" "$out/$name.zip"
 mkdir -p "$out"

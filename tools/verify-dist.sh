@@ -24,6 +24,11 @@ dist=${1%/}
 [ -z "$ca" ] || [ -f "$ca" ] || { echo "verify-dist: CA $ca: no such file" >&2; exit 1; }
 [ -z "$build" ] || [ -d "$build" ] || { echo "verify-dist: build $build: no such folder" >&2; exit 1; }
 command -v osslsigncode >/dev/null || { echo "verify-dist: osslsigncode is not installed" >&2; exit 1; }
+. "$(dirname "$0")/shipped-exe.sh"
+if [ -n "$build" ] && [ -f "$build/setup.exe" ] && ! why=$(shipped_exe "$build/setup.exe"); then
+    echo "verify-dist: $build/setup.exe is $why" >&2
+    exit 1
+fi
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -89,6 +94,10 @@ while IFS= read -r name; do
     f=$dist/$name
     if [ ! -f "$f" ]; then
         [ -n "${listed[$name]:-}" ] || finding "$name" "missing from the folder, though BUILDINFO lists it"
+        continue
+    fi
+    if ! why=$(shipped_exe "$f"); then
+        finding "$name" "$why"
         continue
     fi
     bytes=$f what=""

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Creates the 32-bit Wine prefix $WINEPREFIX once, set up like a Thai
+# Creates the Wine prefix $WINEPREFIX once, for the caller's WINEARCH (see
+# tools/wine-env.sh), set up like a Thai
 # Windows desktop: the pages' "MS Sans Serif" is drawn with a Thai TrueType
 # face of the same average width, so dialog units come out as on Windows (the
 # 500-pixel banner spans the page) and every Thai label fits its control
@@ -8,9 +9,10 @@
 # for a managed window Wine's X11 driver waits for one to answer each time a
 # window is shown, hidden or destroyed (up to about 2 s).
 set -euo pipefail
-: "${WINEPREFIX:?}"
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/.mirabo-prefix-unmanaged" ]; then
+: "${WINEPREFIX:?}" "${WINELOADER:?source tools/wine-env.sh first}"
+marker=$WINEPREFIX/.mirabo-prefix-unmanaged
+# A prefix of the other architecture is made anew.
+if [ "$(cat "$marker" 2>/dev/null)" != "$WINEARCH" ]; then
     rm -rf "$WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot -i >/dev/null 2>&1
@@ -18,5 +20,5 @@ if [ ! -f "$WINEPREFIX/.mirabo-prefix-unmanaged" ]; then
         /v 'MS Sans Serif' /t REG_SZ /d Umpush /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.mirabo-prefix-unmanaged"
+    echo "$WINEARCH" >"$marker"
 fi

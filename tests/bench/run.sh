@@ -36,7 +36,7 @@ PY
 }
 read -r setup_total setup_lean floor_total floor_lean checker_total _ < <(
     sizes "$build/setup.exe" "$build/tests/bench/floor.exe" "$build/check-package.exe" | tr '\n' ' ')
-imports=$(i686-w64-mingw32-objdump -p "$build/setup.exe" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')
+imports=$(objdump -p "$build/setup.exe" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')
 echo "| setup.exe size, whole file | $setup_total KiB | $floor_total KiB (same page, plain C) | | |"
 echo "| setup.exe size besides resources | $setup_lean KiB | $floor_lean KiB (same page, plain C) | imports: $imports| <= 96 KiB, system DLLs only |"
 echo "| check-package.exe size | $checker_total KiB | | | |"

@@ -242,7 +242,7 @@ TEST_F(Thai, themed_common_controls_come_from_the_side_by_side_store)
         return;
     char windows[MAX_PATH];
     ASSERT_TRUE(GetWindowsDirectoryA(windows, MAX_PATH) > 0);
-    std::string store = std::string(windows) + "\\winsxs\\x86_microsoft.windows.common-controls_6595b64144ccf1df_6.";
+    std::string store = std::string(windows) + "\\winsxs\\" + kControlsAssembly;
     for (PageKind kind : {PageKind::Disclaimer, PageKind::Mode, PageKind::Users}) {
         if (kind != PageKind::Disclaimer) {
             HWND last = page.hwnd;

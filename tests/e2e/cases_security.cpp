@@ -156,7 +156,7 @@ public:
             return;
         std::string folder = JoinPath(windows, "winsxs\\manifests");
         for (const std::string& name : ListDir(folder)) {
-            if (_strnicmp(name.c_str(), kControls, sizeof kControls - 1) != 0)
+            if (_strnicmp(name.c_str(), kControlsAssembly, sizeof kControlsAssembly - 1) != 0)
                 continue;
             m_path = JoinPath(folder, name.substr(0, name.find(kSaved)));
             m_saved = m_path + kSaved;
@@ -179,7 +179,6 @@ public:
     bool Ok() const { return m_ok; }
 
 private:
-    static constexpr char kControls[] = "x86_microsoft.windows.common-controls_6595b64144ccf1df_6.";
     static constexpr char kSaved[] = ".e2e-saved";
     std::string m_path, m_saved;
     bool m_ok = false;

@@ -42,6 +42,15 @@ bool ParseArgs(int* argc, char** argv);
 const UINT kThaiCodePage = 874;
 const UINT kEnglishCodePage = 1252;
 
+// The start of the side-by-side store's name for the Common Controls 6 of the
+// architecture the cases run in (the harness is built for setup.exe's).
+#ifdef _WIN64
+#define E2E_SXS_ARCH "amd64"
+#else
+#define E2E_SXS_ARCH "x86"
+#endif
+const char kControlsAssembly[] = E2E_SXS_ARCH "_microsoft.windows.common-controls_6595b64144ccf1df_6.";
+
 // Every helper reports what went wrong through Fail(). The sink decides what
 // that means: the GoogleTest cases make each a test failure; by default the
 // message goes to stderr. FailureCount() counts them either way.

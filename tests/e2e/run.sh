@@ -16,9 +16,11 @@ build=$(cd "$1" && pwd)
 shift
 here=$(cd "$(dirname "$0")" && pwd)
 if [ ! -f "$build/tests/e2e/e2e.exe" ]; then
-    echo "$build/tests/e2e/e2e.exe not built" >&2
+    echo "$build/tests/e2e/e2e.exe is not built: run make first" >&2
     exit 2
 fi
+# A build this machine cannot run is one line, not a list of cases not run.
+(. "$here/../../tools/wine-env.sh" "$build") || exit 2
 cd "$build" || exit 2
 # The cases of one build folder share its prefix and display: one run at a time.
 exec 9>"$build/e2e.lock"
@@ -30,4 +32,10 @@ rm -f e2e-junit.xml
 ctest -L e2e --output-on-failure --output-junit e2e-junit.xml "$@" 2>&1 | tee e2e.log
 rc=${PIPESTATUS[0]}
 [ -f e2e-junit.xml ] && python3 "$here/times.py" e2e-junit.xml
+# ctest passes a run whose filter matched nothing; a suite that ran no case
+# has shown nothing.
+if [ "$rc" = 0 ] && ! grep -q '^ *[0-9]*/[0-9]* Test *#[0-9]*: [A-Za-z]*\.' e2e.log; then
+    echo "no end-to-end case ran in $build" >&2
+    rc=1
+fi
 exit "$rc"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The display and Wine prefix the end-to-end cases of one build folder run in.
-#   session.sh start <build>          an Xvfb display of its own, the 32-bit Wine
-#                                     prefix <build>/wineprefix (made on first use)
-#                                     and a running wineserver
+#   session.sh start <build>          an Xvfb display of its own, the build's Wine
+#                                     prefix <build>/wineprefix (32- or 64-bit, made
+#                                     on first use) and a running wineserver
 #   session.sh exec <build> cmd...    runs cmd in that session (ctest's emulator)
 #   session.sh stop <build>           ends it; the case screenshots become PNG
 # The session is written to <build>/e2e-session; several build folders can
@@ -15,9 +15,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 state=$build/e2e-session
 
 export WINEPREFIX=$build/wineprefix
-export WINEARCH=win32
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+. "$here/../../tools/wine-env.sh" "$build" || exit 2
 unset WINESERVER
 
 xvfb_alive() {
