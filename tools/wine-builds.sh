@@ -19,6 +19,6 @@ if "$here/runs-i386.sh"; then
         printf '%s\n' "$win32" "$win64"
     fi
 else
-    echo "$what: the 64-bit twin, $win64, alone: this machine runs only 64-bit code, so Wine cannot run the shipped 32-bit build (make e2e-vm runs its suite in an emulated machine)" >&2
+    echo "$what: the 64-bit twin, $win64, alone: this machine runs only 64-bit code, so Wine cannot run the shipped 32-bit build here" >&2
     echo "$win64"
 fi
