@@ -222,3 +222,27 @@ TEST_F(Thai, desktop_path_expanded_within_the_folder_limit)
         setup.Kill();
     }
 }
+
+// A folder in the form that goes to the system as it is, `\\?\`, with and
+// without the trailing backslash Windows does not merge with the one before
+// the library's name: the library is loaded, the users listed, the file queued.
+TEST_F(Thai, desktop_path_verbatim_forms_are_loaded)
+{
+    for (const char* end : {"\\", ""}) {
+        SCOPED_TRACE(std::string("ending in \"") + end + "\"");
+        ASSERT_TRUE(ResetDesktopKey());
+        World world(CurrentCaseName() + (*end ? "-trailing" : "-plain"));
+        ASSERT_TRUE(PutPackage(world) && PutStandin(world.PalmDir(), "Bob\nAlice\n"));
+        ASSERT_TRUE(SetDesktopPath("\\\\?\\" + world.PalmDir() + end));
+        Process setup;
+        HWND mode = PassToUsers(world, setup, world.InstallerDir());
+        HWND page = mode ? WaitFor(setup, PageKind::Users, 10000, mode).hwnd : nullptr;
+        ASSERT_TRUE(page);
+        RemoteListView list(Control(page, IDC_USERLIST));
+        EXPECT_EQ(list.Rows(), (std::vector<std::string>{"Alice", "Bob"}));
+        ClickItem(page, IDOK);
+        EXPECT_TRUE(WaitFor(setup, PageKind::Finish, 10000, page).hwnd);
+        EXPECT_EQ(ListDir(JoinPath(world.PalmDir(), "Alice\\Install")), std::vector<std::string>{"pkg.prc"});
+        setup.Kill();
+    }
+}
