@@ -17,8 +17,12 @@ set(LEAN_CXX_OPTIONS
     $<$<COMPILE_LANGUAGE:C,CXX>:-fno-asynchronous-unwind-tables>
     $<$<COMPILE_LANGUAGE:C,CXX>:-ffunction-sections>)
 
+# The start-up objects: crt2.o calls main, crt2u.o (what -municode picks)
+# calls wmain with the command line in Unicode.
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=crt2.o
                 OUTPUT_VARIABLE LEAN_CRT2 OUTPUT_STRIP_TRAILING_WHITESPACE)
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=crt2u.o
+                OUTPUT_VARIABLE LEAN_CRT2U OUTPUT_STRIP_TRAILING_WHITESPACE)
 
 # lean_code(<target>): compiles a target of the shipped programs as above.
 # As C++20: up to C++17 the library's headers declare std::string's members
@@ -33,12 +37,12 @@ function(lean_code target)
     set_target_properties(${target} PROPERTIES CXX_STANDARD 20 INTERPROCEDURAL_OPTIMIZATION ON)
 endfunction()
 
-# lean_program(<target> GUI|CONSOLE): a shipped program, linked statically
-# with framework/Runtime.cpp in place of the runtime's throwing allocator and
-# throw helpers; it reports such a failure in a message box (GUI) or on its
-# error stream (CONSOLE). The link map lands beside the program
-# (<target>.map): where every byte comes from, the program's own code as one
-# link-time unit (ltrans).
+# lean_program(<target> GUI|CONSOLE [UNICODE]): a shipped program, linked
+# statically with framework/Runtime.cpp in place of the runtime's throwing
+# allocator and throw helpers; it reports such a failure in a message box
+# (GUI) or on its error stream (CONSOLE). UNICODE: it starts at wmain. The
+# link map lands beside the program (<target>.map): where every byte comes
+# from, the program's own code as one link-time unit (ltrans).
 function(lean_program target kind)
     target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/framework/Runtime.cpp)
     lean_code(${target})
@@ -48,7 +52,11 @@ function(lean_program target kind)
     # The start-up code without the compiler's crtbegin.o, whose only work is
     # to register unwind tables for exceptions: it looks for the runtime's
     # unwinder DLL (libgcc_s_dw2-1.dll) and loads it by its bare name.
-    target_link_options(${target} PRIVATE -nostartfiles ${LEAN_CRT2})
+    if("UNICODE" IN_LIST ARGN)
+        target_link_options(${target} PRIVATE -nostartfiles ${LEAN_CRT2U})
+    else()
+        target_link_options(${target} PRIVATE -nostartfiles ${LEAN_CRT2})
+    endif()
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections
                         -Wl,-Map,$<TARGET_FILE_DIR:${target}>/${target}.map)
 endfunction()

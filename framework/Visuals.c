@@ -88,25 +88,33 @@ static const BITMAPINFOHEADER* Art(HINSTANCE instance, WORD id)
     return loaded ? (const BITMAPINFOHEADER*)LockResource(loaded) : NULL;
 }
 
-/* The art shrunk to width x height with the system's smoothing filter. */
+/* The art shrunk to width x height with the system's smoothing filter; NULL
+ * when it cannot be drawn whole: a bitmap left undrawn would show black in
+ * place of the template's picture. */
 static HBITMAP Shrink(const BITMAPINFOHEADER* art, int width, int height)
 {
     DWORD colours = art->biClrUsed ? art->biClrUsed : art->biBitCount <= 8 ? 1u << art->biBitCount : 0;
     const BYTE* bits = (const BYTE*)art + art->biSize + colours * sizeof(RGBQUAD);
     HDC screen = GetDC(NULL);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP image = CreateCompatibleBitmap(screen, width, height);
-    if (memory && image) {
-        HGDIOBJ old = SelectObject(memory, image);
+    HDC memory = screen ? CreateCompatibleDC(screen) : NULL;
+    HBITMAP image = memory ? CreateCompatibleBitmap(screen, width, height) : NULL;
+    HGDIOBJ old = image ? SelectObject(memory, image) : NULL;
+    int lines = 0;
+    if (old) {
         SetStretchBltMode(memory, HALFTONE);
         SetBrushOrgEx(memory, 0, 0, NULL);
-        StretchDIBits(memory, 0, 0, width, height, 0, 0, art->biWidth, art->biHeight, bits, (const BITMAPINFO*)art,
-                      DIB_RGB_COLORS, SRCCOPY);
+        lines = StretchDIBits(memory, 0, 0, width, height, 0, 0, art->biWidth, art->biHeight, bits,
+                              (const BITMAPINFO*)art, DIB_RGB_COLORS, SRCCOPY);
         SelectObject(memory, old);
     }
     if (memory)
         DeleteDC(memory);
-    ReleaseDC(NULL, screen);
+    if (screen)
+        ReleaseDC(NULL, screen);
+    if (image && (lines == 0 || lines == (int)GDI_ERROR)) {
+        DeleteObject(image);
+        image = NULL;
+    }
     return image;
 }
 

@@ -31,7 +31,9 @@ typedef struct AFX_BANNER {
  * controls below it. The picture is the narrowest art at least that wide,
  * shrunk to fit; where none is, the widest at its own size: art is never
  * enlarged. Returns the bitmap now shown, for the caller to delete once the
- * dialog is gone; NULL when the template's own picture fits as it is. */
+ * dialog is gone; NULL when the template's own picture fits as it is, or when
+ * the picture for this size cannot be made (no GDI object left, art GDI cannot
+ * draw): the control then keeps the template's picture at the template's size. */
 HBITMAP AfxFitBanner(HWND dialog, HINSTANCE instance, const AFX_BANNER* banner);
 
 #ifdef __cplusplus

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The checker's reports on real folders, word for word: the demo package,
 # names saved as UTF-8 and in code page 874 with files of those names on disk,
-# a list read in code page 1252, one folder for each kind of mistake, and the
-# command line's answers (usage, unknown option, wrong code page). Each run's
-# report and exit status must be those in packager/expected-reports.txt.
-# Given check-package.exe too, it runs that under Wine (Thai locale) on the
-# same folders and its reports must be the same, line for line; given
+# a list read in code page 1252, a folder with a Thai name, one folder for
+# each kind of mistake, and the command line's answers (usage, unknown
+# option, wrong code page). Each run's report and exit status must be those
+# in packager/expected-reports.txt. Given check-package.exe too, it runs that
+# under Wine (Thai locale; English for the Thai-named folder) on the same
+# folders and its reports must be the same, line for line; given
 # codepage-check.exe as well, that checks the code page tables against
 # Windows' own conversions.
 #   packager/check-reports.sh <check-package> <work dir> [<check-package.exe> [<codepage-check.exe>]]
@@ -72,13 +73,18 @@ printf '%s\r\n' 'data\extra.PDB' 'Data/Extra.pdb' 'MiraboGuide.pdb' 'MiraboGuide
     '..\Mirabo\MiraboGuide.pdb' 'COM0' 'lpt0.txt' 'Con .pdb' 'a:b.pdb' 'Data\Missing.pdb' 'Data' ' MiraboGuide.pdb' \
     'MiraboReader.prc\' >names/install.cfg
 printf 'Tab\there.pdb\r\nNUL\0.pdb\r\n' >names/update.cfg
+# A folder named in Thai, checked on an English Windows (code page 1252,
+# which has no Thai letter): the command line must still name it.
+thai=$'\xe0\xb8\x8a\xe0\xb8\xb8\xe0\xb8\x94'   # ชุด
+variant "$thai"
 # Missing pieces.
 variant missing
 rm missing/update.tms missing/MiraboGuide.pdb
 mkdir missing/update.cfg.tmp && rm missing/update.cfg && mv missing/update.cfg.tmp missing/update.cfg
 
 # One run: its report and exit status appended to reports.txt; under Wine
-# the same, or the run fails.
+# (in the locale $locale) the same, or the run fails.
+locale=th_TH.UTF-8
 run() {
     set +e
     "$native" "$@" >"$work/linux.out" 2>"$work/linux.err"; local a=$?
@@ -87,7 +93,8 @@ run() {
       echo "exit status $a"; } >>"$work/reports.txt"
     [ -n "$exe" ] || return 0
     set +e
-    wine "$exe" "$@" 2>"$work/wine.err" | tr -d '\r' >"$work/wine.out"; local b=${PIPESTATUS[0]}
+    LANG=$locale LC_ALL=$locale wine "$exe" "$@" 2>"$work/wine.err" | tr -d '\r' >"$work/wine.out"
+    local b=${PIPESTATUS[0]}
     set -e
     [ "$a" = "$b" ] || fail "check-package $*: exit status $a on Linux, $b under Wine ($(cat "$work/wine.err"))"
     diff -u "$work/linux.out" "$work/wine.out" >&2 || fail "check-package $*: the reports differ"
@@ -100,6 +107,7 @@ for folder in demo utf8 cp874 marks lengths names missing; do
     run "$folder"
 done
 run --codepage 1252 cp1252
+locale=en_US.UTF-8 run --codepage 1252 "$thai"
 run --codepage=1252 cp874
 for args in "--help" "-h" "/?" "--frobnicate demo" "--codepage 65001 demo" "--codepage" "" "demo demo" "none" \
     "demo/install.cfg"; do

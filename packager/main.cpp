@@ -3,11 +3,9 @@
 // unreadable folder or wrong arguments.
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include <vector>
 
 #include "packager/CodePage.h"
 #include "packager/PackageCheck.h"
@@ -35,20 +33,6 @@ void Print(const Finding& f)
     std::printf("%s: %s: %s\n", where.c_str(), f.severity == Severity::Error ? "error" : "warning", f.text.c_str());
 }
 
-// The folder as the checker's file functions take it: UTF-8. On Windows the
-// command line comes in the ANSI code page.
-std::string FolderPath(const char* argument)
-{
-#ifdef _WIN32
-    int length = MultiByteToWideChar(CP_ACP, 0, argument, -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-    (void)MultiByteToWideChar(CP_ACP, 0, argument, -1, &wide[0], length);
-    return ToUtf8(std::u16string(wide.begin(), wide.begin() + (length > 0 ? length - 1 : 0)));
-#else
-    return argument;
-#endif
-}
-
 void PrintDepth(const PackageReport& report)
 {
     if (report.deepestFolder >= 0)
@@ -64,20 +48,19 @@ void PrintDepth(const PackageReport& report)
         std::printf("The package names no file, so no folder is too deep for it.\n");
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The arguments in UTF-8, as the checker's file functions take paths.
+int Run(const std::vector<std::string>& args)
 {
     int codePage = kDefaultCodePage;
-    const char* folder = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
+    const std::string* folder = nullptr;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h" || arg == "/?") {
             Usage(stdout);
             return 0;
         }
         if (arg == "--codepage" || arg.compare(0, 11, "--codepage=") == 0) {
-            std::string value = arg.size() > 10 ? arg.substr(11) : (i + 1 < argc ? argv[++i] : "");
+            std::string value = arg.size() > 10 ? arg.substr(11) : (i + 1 < args.size() ? args[++i] : "");
             if (value.empty()) {
                 (void)std::fprintf(stderr, "check-package: --codepage needs a code page number\n");
                 Usage(stderr);
@@ -100,7 +83,7 @@ int main(int argc, char** argv)
             Usage(stderr);
             return 2;
         } else {
-            folder = argv[i];
+            folder = &arg;
         }
     }
     if (!folder) {
@@ -109,14 +92,14 @@ int main(int argc, char** argv)
     }
     PackageReport report;
     std::string failure;
-    if (!CheckPackage(FolderPath(folder), codePage, &report, &failure)) {
-        (void)std::fprintf(stderr, "check-package: %s: %s\n", folder, failure.c_str());
+    if (!CheckPackage(*folder, codePage, &report, &failure)) {
+        (void)std::fprintf(stderr, "check-package: %s: %s\n", folder->c_str(), failure.c_str());
         return 2;
     }
     for (const Finding& f : report.findings)
         Print(f);
     PrintDepth(report);
-    std::printf("%s: %s, %s, %s checked\n", folder, Plural(report.errors, "error", "errors").c_str(),
+    std::printf("%s: %s, %s, %s checked\n", folder->c_str(), Plural(report.errors, "error", "errors").c_str(),
                 Plural(report.warnings, "warning", "warnings").c_str(),
                 Plural(report.entries, "entry", "entries").c_str());
     // A report that could not be written whole is no report.
@@ -124,3 +107,22 @@ int main(int argc, char** argv)
         return 2;
     return report.errors > 0 ? 1 : 0;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Taken as Unicode: in the ANSI code page a folder named in another script
+// (a Thai folder on an English Windows) would arrive as "?".
+extern "C" int wmain(int argc, wchar_t** argv)
+{
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i)
+        args.push_back(ToUtf8(std::u16string(argv[i], argv[i] + std::wcslen(argv[i]))));
+    return Run(args);
+}
+#else
+int main(int argc, char** argv)
+{
+    return Run(std::vector<std::string>(argv, argv + argc));
+}
+#endif

@@ -33,6 +33,12 @@ bool IsBackslash(char c)
     return c == '\\';
 }
 
+// `\\?\` or `\\.\`: the rest goes to the system as it is.
+bool IsVerbatim(const std::string& path)
+{
+    return path.compare(0, 4, "\\\\?\\") == 0 || path.compare(0, 4, "\\\\.\\") == 0;
+}
+
 }  // namespace
 
 bool IsFullFolderPath(const std::string& folder)
@@ -44,11 +50,20 @@ bool IsFullFolderPath(const std::string& folder)
     // Past `\\?\` and `\\.\` Windows changes nothing in the path: only
     // backslashes separate, and `UNC\` stands for the leading `\\`.
     if (folder.size() >= 4 && (folder[2] == '?' || folder[2] == '.') && IsSeparator(folder[3])) {
-        if (folder.compare(0, 4, folder[2] == '?' ? "\\\\?\\" : "\\\\.\\") != 0)
+        if (!IsVerbatim(folder))
             return false;
         if (IsDriveRootAt(folder, 4, IsBackslash))
             return true;
         return folder.compare(4, 4, "UNC\\") == 0 && IsShareAt(folder, 8, IsBackslash);
     }
     return IsShareAt(folder, 2, IsSeparator);
+}
+
+std::string PathInFolder(const std::string& folder, const std::string& name)
+{
+    bool (*separator)(char) = IsVerbatim(folder) ? IsBackslash : IsSeparator;
+    std::size_t end = folder.size();
+    while (end > 0 && separator(folder[end - 1]))
+        --end;
+    return folder.substr(0, end) + '\\' + name;
 }

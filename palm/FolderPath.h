@@ -1,4 +1,5 @@
-// Which Palm Desktop folders the install library may be loaded from.
+// Which Palm Desktop folders the install library may be loaded from, and
+// its path in one.
 #pragma once
 
 #include <string>
@@ -10,3 +11,9 @@
 // or relative path, a rooted one without a drive (`\Palm`) or a drive without
 // its root (`C:Palm`) is not.
 bool IsFullFolderPath(const std::string& folder);
+
+// `name` in `folder`, with one backslash between them whatever the folder
+// ends in: `C:\Palm`, `C:\Palm\`, `C:\Palm/` and `C:\` alike. Windows merges
+// a doubled separator but not past `\\?\` or `\\.\`, where only a backslash
+// separates and a trailing `/` stays part of the name.
+std::string PathInFolder(const std::string& folder, const std::string& name);

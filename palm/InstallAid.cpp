@@ -4,10 +4,14 @@
 #include "app/InstallerState.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
+#include "palm/FolderPath.h"
 
 namespace {
 
-const char kLibraryName[] = "\\Instaide.dll";
+const char kLibraryName[] = "Instaide.dll";
+// The folder as the registry holds it, whatever it ends in: room for a
+// separator and the name in the path field (242 characters).
+const std::size_t kLongestFolder = kLibraryPathSlot - 1 - 1 - (sizeof kLibraryName - 1);
 
 void ReportLibraryProblem(const CWnd* owner, const std::string& what)
 {
@@ -53,8 +57,8 @@ Fn As(FARPROC entry)
 
 bool BuildLibraryPath(const std::string& desktopFolder)
 {
-    std::string path = desktopFolder + kLibraryName;
-    if (CopyText(g_state.libraryPath, path.c_str()))
+    if (desktopFolder.size() <= kLongestFolder &&
+        CopyText(g_state.libraryPath, PathInFolder(desktopFolder, kLibraryName).c_str()))
         return true;
     g_state.libraryPath[0] = '\0';
     return false;

@@ -14,8 +14,9 @@ typedef int(WINAPI* PltInstallFileFn)(char* user, char* path);
 
 class CWnd;
 
-// Builds the library path from the Desktop folder into the installer state;
-// false (and an empty path) when it would not fit the path field.
+// Builds the library path from the Desktop folder into the installer state,
+// one separator between them; false (and an empty path) for a folder over
+// 242 characters, which a separator and the name would not fit beside.
 bool BuildLibraryPath(const std::string& desktopFolder);
 
 // Load the library by its path and resolve the entries one step needs. On

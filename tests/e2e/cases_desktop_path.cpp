@@ -100,6 +100,22 @@ void CheckRefused(Process& setup, HWND mode, const std::string& value)
     EXPECT_TRUE(EndsWithoutPage(setup, 5000, page));
 }
 
+// The users page lists Bob and Alice of the stand-in in `palm` as Alice,
+// Bob; confirming it queues the package's file for Alice there.
+void CheckListsAndQueues(const World& world, const std::string& palm)
+{
+    Process setup;
+    HWND mode = PassToUsers(world, setup, world.InstallerDir());
+    HWND page = mode ? WaitFor(setup, PageKind::Users, 10000, mode).hwnd : nullptr;
+    ASSERT_TRUE(page);
+    RemoteListView list(Control(page, IDC_USERLIST));
+    EXPECT_EQ(list.Rows(), (std::vector<std::string>{"Alice", "Bob"}));
+    ClickItem(page, IDOK);
+    EXPECT_TRUE(WaitFor(setup, PageKind::Finish, 10000, page).hwnd);
+    EXPECT_EQ(ListDir(JoinPath(palm, "Alice\\Install")), std::vector<std::string>{"pkg.prc"});
+    setup.Kill();
+}
+
 }  // namespace
 
 // Each value names, relative to the current directory or drive it is started
@@ -164,16 +180,7 @@ TEST_F(Thai, desktop_path_expandable_value_is_expanded)
         World world(CurrentCaseName() + "-expand");
         ASSERT_TRUE(PutPackage(world));
         ASSERT_TRUE(SetDesktopValueAnsi(REG_EXPAND_SZ, value + '\0'));
-        Process setup;
-        HWND mode = PassToUsers(world, setup, world.InstallerDir());
-        HWND page = mode ? WaitFor(setup, PageKind::Users, 10000, mode).hwnd : nullptr;
-        ASSERT_TRUE(page);
-        RemoteListView list(Control(page, IDC_USERLIST));
-        EXPECT_EQ(list.Rows(), (std::vector<std::string>{"Alice", "Bob"}));
-        ClickItem(page, IDOK);
-        EXPECT_TRUE(WaitFor(setup, PageKind::Finish, 10000, page).hwnd);
-        EXPECT_EQ(ListDir(JoinPath(palm, "Alice\\Install")), std::vector<std::string>{"pkg.prc"});
-        setup.Kill();
+        CheckListsAndQueues(world, palm);
     }
     {
         World world(CurrentCaseName() + "-plain");
@@ -220,5 +227,20 @@ TEST_F(Thai, desktop_path_expanded_within_the_folder_limit)
             EXPECT_TRUE(!FileExists(JoinPath(palm, "calls.log")));
         }
         setup.Kill();
+    }
+}
+
+// A folder in the form that goes to the system as it is, `\\?\`, with and
+// without the trailing backslash Windows does not merge with the one before
+// the library's name: the library is loaded, the users listed, the file queued.
+TEST_F(Thai, desktop_path_verbatim_forms_are_loaded)
+{
+    for (const char* end : {"\\", ""}) {
+        SCOPED_TRACE(std::string("ending in \"") + end + "\"");
+        ASSERT_TRUE(ResetDesktopKey());
+        World world(CurrentCaseName() + (*end ? "-trailing" : "-plain"));
+        ASSERT_TRUE(PutPackage(world) && PutStandin(world.PalmDir(), "Bob\nAlice\n"));
+        ASSERT_TRUE(SetDesktopPath("\\\\?\\" + world.PalmDir() + end));
+        CheckListsAndQueues(world, world.PalmDir());
     }
 }

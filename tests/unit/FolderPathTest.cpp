@@ -32,4 +32,31 @@ TEST(FolderPath, EmptyAndRelativePathsAreRefused)
     }
 }
 
+TEST(FolderPath, OneSeparatorBeforeTheName)
+{
+    const struct {
+        const char* folder;
+        const char* path;
+    } rows[] = {
+        {"C:\\Palm", "C:\\Palm\\Instaide.dll"},
+        {"C:\\Palm\\", "C:\\Palm\\Instaide.dll"},
+        {"C:\\Palm\\\\", "C:\\Palm\\Instaide.dll"},
+        {"C:\\Palm/", "C:\\Palm\\Instaide.dll"},
+        {"C:\\", "C:\\Instaide.dll"},
+        {"C:/", "C:\\Instaide.dll"},
+        {"\\\\server\\share\\", "\\\\server\\share\\Instaide.dll"},
+        {"//server/share/Palm/", "//server/share/Palm\\Instaide.dll"},
+        // past \\?\ nothing merges a doubled separator, and `/` is a name's
+        {"\\\\?\\C:\\Palm\\", "\\\\?\\C:\\Palm\\Instaide.dll"},
+        {"\\\\?\\C:\\Palm", "\\\\?\\C:\\Palm\\Instaide.dll"},
+        {"\\\\?\\C:\\", "\\\\?\\C:\\Instaide.dll"},
+        {"\\\\?\\C:\\Palm/", "\\\\?\\C:\\Palm/\\Instaide.dll"},
+        {"\\\\?\\UNC\\server\\share\\", "\\\\?\\UNC\\server\\share\\Instaide.dll"},
+        {"\\\\.\\C:\\Palm\\", "\\\\.\\C:\\Palm\\Instaide.dll"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(PathInFolder(row.folder, "Instaide.dll"), row.path) << row.folder;
+    }
+}
+
 }  // namespace
