@@ -67,7 +67,7 @@ std::string ModulePath(HMODULE module)
 bool LoadCommonControls(HMODULE themed)
 {
     std::string path = themed ? ModulePath(themed) : AfxSystemFilePath("comctl32.dll");
-    HMODULE library = themed ? themed : path.empty() ? nullptr : AfxLoadLibraryFromFolder(path.c_str());
+    HMODULE library = themed ? themed : path.empty() ? nullptr : AfxLoadLibraryByPath(path.c_str());
     FARPROC entry = library ? ::GetProcAddress(library, "InitCommonControlsEx") : nullptr;
     if (!entry) {
         ReportStop(ControlsFailureText(path.empty() ? "the system folder" : path, DescribeError(::GetLastError())));

@@ -17,6 +17,18 @@ namespace {
 const char kOutOfMemory[] = "There is not enough memory to complete this step.";
 const char kUnexpected[] = "An unexpected error stopped this step.";
 
+#ifndef RUNTIME_CONSOLE
+// The page that is up, active or not: the first visible window of ours that
+// still takes input (a message box over the page, when one is shown).
+BOOL CALLBACK FindPage(HWND window, LPARAM found)
+{
+    if (!::IsWindowVisible(window) || !::IsWindowEnabled(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+#endif
+
 // Nothing can be unwound: say why and end the process where it stands.
 [[noreturn]] void Stop(const char* text)
 {
@@ -24,8 +36,12 @@ const char kUnexpected[] = "An unexpected error stopped this step.";
     (void)std::fprintf(stderr, "%s\n", text);
     ::ExitProcess(2);
 #else
-    // Owned by the page that is up, if any.
-    ::MessageBoxA(::GetActiveWindow(), text, "Error", MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
+    // Owned by the page, which takes no input while it is shown: OK there
+    // would start the failing step again inside it. With no page up, every
+    // window of the thread is blocked instead.
+    HWND page = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindPage, reinterpret_cast<LPARAM>(&page));
+    ::MessageBoxA(page, text, "Error", MB_OK | MB_ICONSTOP | MB_SETFOREGROUND | (page ? 0 : MB_TASKMODAL));
     ::ExitProcess(1);
 #endif
 }

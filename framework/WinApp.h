@@ -25,15 +25,34 @@ public:
 
 CWinApp* AfxGetApp();
 
+// System DLLs that Windows' own code loads by bare name after start-up: the
+// theme library the Common Controls 6 load to draw, and what it loads in
+// turn: the alpha blending (seen in Wine's load trace of the pages) and, on
+// Vista and later, the window manager's. Where the system lacks
+// SetDefaultDllDirectories those searches start in the program's folder,
+// where a look-alike may lie: loaded first from the system folder, the loaded
+// module answers them. One the system lacks (dwmapi on XP) is passed over:
+// nothing can load it by name either. What loads while the process starts
+// (user32's input method library) comes before any of our code.
+const char* const kAfxPreloadedDlls[] = {"uxtheme.dll", "dwmapi.dll", "msimg32.dll"};
+
 // Takes the program's folder and the current directory out of the search for
-// DLLs loaded at run time, as far as the system allows. The entry point calls
-// it before anything else.
+// DLLs loaded at run time, as far as the system allows, and loads from the
+// system folder the system DLLs that others load later by bare name. The
+// entry point calls it before anything else.
 void AfxRestrictDllSearch();
 
 // Loads a DLL named by its full path so that the DLLs it needs in turn come
 // from its own folder first, then the system folder: never from the program's
 // folder or the current directory. Null (with the last error set) on failure.
+HMODULE AfxLoadLibraryByPath(const char* path);
+
+// The same for a library that loads DLLs of its own folder by bare name
+// later, as it runs: until AfxFreeLibraryFromFolder releases it, that folder
+// is searched too (after the program's own folder on systems without
+// AddDllDirectory). One such library at a time.
 HMODULE AfxLoadLibraryFromFolder(const char* path);
+void AfxFreeLibraryFromFolder(HMODULE library);
 
 // Full path of `name` ("comctl32.dll") in the system folder; empty when the
 // system folder cannot be read.

@@ -26,7 +26,8 @@ bool Load(const CWnd* owner)
     if (g_state.libraryPath[0] == '\0')
         return false;
     // Palm Desktop's library needs DLLs of its own folder, as Palm Desktop
-    // finds them; a DLL of the same name beside the installer must not stand in.
+    // finds them, when it loads and later as it runs; a DLL of the same name
+    // beside the installer must not stand in.
     g_state.libraryHandle = AfxLoadLibraryFromFolder(g_state.libraryPath);
     if (!g_state.libraryHandle) {
         ReportLibraryProblem(owner, "It could not be loaded.");
@@ -93,7 +94,7 @@ bool BindInstallEntry(const CWnd* owner)
 void ReleaseInstallAid()
 {
     if (g_state.libraryHandle)
-        ::FreeLibrary(g_state.libraryHandle);
+        AfxFreeLibraryFromFolder(g_state.libraryHandle);
     g_state.libraryHandle = nullptr;
     g_state.getUserCountEntry = nullptr;
     g_state.getUserEntry = nullptr;

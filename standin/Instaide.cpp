@@ -11,6 +11,8 @@
 //
 // Built four times: whole, and with OMIT_PltGetUserCount, OMIT_PltGetUser or
 // OMIT_PltInstallFile to play a damaged Palm Desktop that lacks that export.
+// Built with CALLS_COMPANION, every PltGetUser and PltInstallFile first needs
+// Companion.dll of its own folder, and fails (-504) without it.
 // An omitted function is still compiled, just not exported, so every variant
 // builds the same code.
 
@@ -37,6 +39,17 @@
 #define EXPORT_PltInstallFile
 #else
 #define EXPORT_PltInstallFile EXPORTED
+#endif
+
+// The variants that need a DLL of their own folder at each call define it
+// (CallsCompanion.cpp); the others need none.
+#ifdef CALLS_COMPANION
+bool CompanionWorks();
+#else
+static bool CompanionWorks()
+{
+    return true;
+}
 #endif
 
 namespace {
@@ -452,7 +465,7 @@ EXPORT_PltGetUser int WINAPI PltGetUser(unsigned int index, char* nameBuffer, sh
 {
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
-    int result = GetUser(TheUsers(), index, nameBuffer, bufferSize);
+    int result = CompanionWorks() ? GetUser(TheUsers(), index, nameBuffer, bufferSize) : kCopyFailed;
     Log("PltGetUser %u %d", index, result);
     LeaveTimed(start);
     return result;
@@ -463,7 +476,7 @@ EXPORT_PltInstallFile int WINAPI PltInstallFile(const char* user, const char* pa
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
     const Users& users = TheUsers();
-    int result = InstallFile(users, user, path);
+    int result = CompanionWorks() ? InstallFile(users, user, path) : kCopyFailed;
     Log("PltInstallFile %s|%s %d", Printable(user), Printable(path), result);
     if (HasSwitch(users, "nocopy")) {
         // For timing the installer alone: how long this call kept it waiting.

@@ -120,28 +120,6 @@ void CheckPage(HWND page, const std::string& name, bool spans)
     ::testing::Test::RecordProperty(name, std::to_string(width) + "x" + std::to_string(height) + " frame " + std::to_string(frame));
 }
 
-// Full paths of the comctl32.dll modules in the process.
-std::vector<std::string> CommonControlsIn(DWORD pid)
-{
-    std::vector<std::string> found;
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-    if (!process)
-        return found;
-    HMODULE modules[512];
-    DWORD bytes = 0;
-    if (EnumProcessModules(process, modules, sizeof modules, &bytes)) {
-        for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
-            char path[MAX_PATH] = "";
-            if (!GetModuleFileNameExA(process, modules[i], path, MAX_PATH))
-                continue;
-            const char* base = strrchr(path, '\\');
-            if (_stricmp(base ? base + 1 : path, "comctl32.dll") == 0)
-                found.push_back(path);
-        }
-    }
-    CloseHandle(process);
-    return found;
-}
 
 // One walk through the four pages at the system DPI the case has set: each
 // page checked, the package queued. `scale` and the locale name the
@@ -251,7 +229,7 @@ TEST_F(Thai, themed_common_controls_come_from_the_side_by_side_store)
             if (!page.hwnd)
                 return;
         }
-        std::vector<std::string> loaded = CommonControlsIn(setup.Pid());
+        std::vector<std::string> loaded = ModulesNamed(setup.Pid(), "comctl32.dll");
         ASSERT_EQ(loaded.size(), 1u) << KindName(kind);
         EXPECT_EQ(_strnicmp(loaded[0].c_str(), store.c_str(), store.size()), 0) << loaded[0];
         RecordProperty(KindName(kind), loaded[0]);

@@ -13,6 +13,9 @@
 #include "res/resource.h"
 
 #include <algorithm>
+#include <memory>
+
+#include "framework/WinApp.h"
 
 using namespace e2e;
 
@@ -215,30 +218,117 @@ TEST_F(Thai, planted_comctl32_beside_setup_is_never_loaded)
     EXPECT_EQ(Traces(world.InstallerDir()).size(), 1u);
 }
 
-// Palm Desktop's library needs Companion.dll of its own folder. Same-named
-// DLLs beside setup.exe and in its current directory are never taken instead.
+// Palm Desktop's library needs Companion.dll of its own folder: as an import,
+// when it is loaded, or at each call while setup.exe holds it, loaded by its
+// bare name or as a delay-loaded import. Same-named DLLs beside setup.exe and
+// in its current directory are never taken instead.
 TEST_F(Thai, library_takes_its_companion_from_palm_desktop_folder)
 {
-    World world;
-    std::string cwd = JoinPath(world.Root(), "cwd");
-    ASSERT_TRUE(LayOut(world, "Alice\nBob\n"));
-    ASSERT_TRUE(world.UseStandin("Instaide-companion.dll"));
-    ASSERT_TRUE(CopyStandin("companion\\Companion.dll", JoinPath(world.PalmDir(), "Companion.dll")));
-    ASSERT_TRUE(MakeDirs(cwd));
-    ASSERT_TRUE(CopyStandin("planted-companion\\Companion.dll", JoinPath(world.InstallerDir(), "Companion.dll")));
-    ASSERT_TRUE(CopyStandin("planted-companion\\Companion.dll", JoinPath(cwd, "Companion.dll")));
+    const struct {
+        const char* name;
+        const char* library;
+    } rows[] = {
+        {"imported", "Instaide-companion.dll"},
+        {"by-name", "Instaide-calls-companion.dll"},
+        {"delay-loaded", "Instaide-delays-companion.dll"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        World world(CurrentCaseName() + "-" + row.name);
+        std::string cwd = JoinPath(world.Root(), "cwd");
+        ASSERT_TRUE(LayOut(world, "Alice\nBob\n"));
+        ASSERT_TRUE(world.UseStandin(row.library));
+        ASSERT_TRUE(CopyStandin("companion\\Companion.dll", JoinPath(world.PalmDir(), "Companion.dll")));
+        ASSERT_TRUE(MakeDirs(cwd));
+        ASSERT_TRUE(CopyStandin("planted-companion\\Companion.dll", JoinPath(world.InstallerDir(), "Companion.dll")));
+        ASSERT_TRUE(CopyStandin("planted-companion\\Companion.dll", JoinPath(cwd, "Companion.dll")));
 
+        Process setup;
+        ASSERT_TRUE(StartSetup(setup, world, cwd));
+        HWND last = PassFirstPages(setup);
+        if (!last)
+            return;
+        ConfirmUsersAndFinish(world, setup, last, {"Alice", "Bob"});
+        EXPECT_EQ(Traces(world.InstallerDir()), std::vector<std::string>{});
+        EXPECT_EQ(Traces(cwd), std::vector<std::string>{});
+        // Both loads of the library: the users read, the file queued; every
+        // call found the companion.
+        std::vector<std::string> calls = world.CallLines();
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), std::string("attach")), 2);
+        EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                                [](const std::string& line) { return line.find(" -504") != std::string::npos; }),
+                  0);
+    }
+}
+
+// A companion gone between the two loads: the library loads, but every file
+// fails. The user hears which files were not queued, the page stays for a
+// retry, nothing is queued and no finish page claims otherwise.
+TEST_F(Thai, library_whose_companion_is_gone_queues_nothing)
+{
+    World world;
+    ASSERT_TRUE(LayOut(world, "Alice\n"));
+    ASSERT_TRUE(world.UseStandin("Instaide-calls-companion.dll"));
+    std::string companion = JoinPath(world.PalmDir(), "Companion.dll");
+    ASSERT_TRUE(CopyStandin("companion\\Companion.dll", companion));
     Process setup;
-    ASSERT_TRUE(StartSetup(setup, world, cwd));
+    ASSERT_TRUE(StartSetup(setup, world, world.InstallerDir()));
     HWND last = PassFirstPages(setup);
     if (!last)
         return;
-    ConfirmUsersAndFinish(world, setup, last, {"Alice", "Bob"});
+    Page users = WaitFor(setup, PageKind::Users, 10000, last);
+    if (!users.hwnd)
+        return;
+    EXPECT_EQ(RemoteListView(Control(users.hwnd, IDC_USERLIST)).Rows(), std::vector<std::string>{"Alice"});
+    ASSERT_TRUE(DeleteFileA(companion.c_str()));
+    ClickItem(users.hwnd, IDOK);
+    MessageBoxInfo box = WaitMessageBox(setup);
+    if (!box.hwnd)
+        return;
+    EXPECT_EQ(box.owner, users.hwnd);
+    EXPECT_NE(box.text.find(L"did not queue these files"), std::wstring::npos) << Utf8(box.text);
+    EXPECT_NE(box.text.find(L"a.prc (error -504)"), std::wstring::npos) << Utf8(box.text);
+    EXPECT_TRUE(ShowsSystemIcon(box.hwnd, kStopIcon));
+    EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
+    EXPECT_TRUE(WaitUntil([&] { return CurrentDialog(setup.Pid()) == users.hwnd; }, 3000));
+    EXPECT_TRUE(world.Queued("Alice").empty());
+    setup.Kill();
+}
+
+// The system DLLs that Windows' own code loads later by bare name are in the
+// process from the system folder before the first page shows, so a
+// look-alike of each beside setup.exe, with Windows' order (the program's
+// folder first) forced for it, is never loaded, and the wizard lists and
+// queues.
+TEST_F(Thai, system_dlls_beside_setup_are_never_loaded)
+{
+    World world;
+    ASSERT_TRUE(LayOut(world, "Alice\n"));
+    std::vector<std::unique_ptr<LoadOrder>> orders;
+    for (const char* name : kAfxPreloadedDlls) {
+        std::string module(name, strlen(name) - 4);   // without ".dll"
+        orders.push_back(std::make_unique<LoadOrder>(kSetupName, module.c_str(), "native,builtin"));
+        ASSERT_TRUE(orders.back()->Ok()) << name;
+        ASSERT_TRUE(CopyStandin("planted-companion\\Companion.dll", JoinPath(world.InstallerDir(), name)));
+    }
+    char system[MAX_PATH];
+    UINT got = GetSystemDirectoryA(system, MAX_PATH);
+    ASSERT_TRUE(got > 0 && got < MAX_PATH);
+
+    Process setup;
+    ASSERT_TRUE(StartSetup(setup, world, world.InstallerDir()));
+    if (!WaitFor(setup, PageKind::Disclaimer).hwnd)
+        return;
+    for (const char* name : kAfxPreloadedDlls) {
+        std::vector<std::string> loaded = ModulesNamed(setup.Pid(), name);
+        ASSERT_EQ(loaded.size(), 1u) << name;
+        EXPECT_EQ(_stricmp(loaded[0].c_str(), JoinPath(system, name).c_str()), 0) << loaded[0];
+    }
+    HWND last = PassFirstPages(setup);
+    if (!last)
+        return;
+    ConfirmUsersAndFinish(world, setup, last, {"Alice"});
     EXPECT_EQ(Traces(world.InstallerDir()), std::vector<std::string>{});
-    EXPECT_EQ(Traces(cwd), std::vector<std::string>{});
-    // Both loads of the library: the users read, the file queued.
-    std::vector<std::string> calls = world.CallLines();
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), std::string("attach")), 2);
 }
 
 // Without the common controls the user list cannot work: the user is told
@@ -341,4 +431,33 @@ TEST_F(Thai, common_controls_that_refuse_the_list_stop_the_run)
     EXPECT_TRUE(EndsWithoutPage(setup, 5000, box.hwnd));
     EXPECT_TRUE(world.CallLines().empty());
     EXPECT_TRUE(world.Queued("Alice").empty());
+}
+
+// Running out of memory while the page is in the background, as when the
+// customer looks at another window meanwhile: the message box is the page's
+// own and the page takes no input until it is dismissed; then the run ends.
+TEST_F(Thai, out_of_memory_box_blocks_the_page_behind_it)
+{
+    std::string exe = JoinPath(Cfg().standinDir, "oom-page.exe");
+    Process probe;
+    ASSERT_TRUE(probe.Start(exe, "\"" + exe + "\"", Cfg().standinDir));
+    Page page = WaitPage(probe);
+    ASSERT_TRUE(page.hwnd);
+    HWND other = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "another program", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(other);
+    SetForegroundWindow(other);
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == other; }, 3000));
+    PostMessageA(page.hwnd, WM_COMMAND, IDOK, 0);
+    MessageBoxInfo box = WaitMessageBox(probe);
+    DestroyWindow(other);
+    if (!box.hwnd)
+        return;
+    EXPECT_EQ(box.text, L"There is not enough memory to complete this step.");
+    EXPECT_EQ(box.owner, page.hwnd);
+    EXPECT_FALSE(IsWindowEnabled(page.hwnd));
+    EXPECT_TRUE(ShowsSystemIcon(box.hwnd, kStopIcon));
+    EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
+    EXPECT_TRUE(probe.WaitExit());
+    EXPECT_EQ(probe.ExitCode(), 1u);
 }

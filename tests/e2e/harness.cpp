@@ -1,5 +1,6 @@
 #include "tests/e2e/harness.h"
 
+#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -295,6 +296,28 @@ std::vector<std::string> ListDir(const std::string& dir)
     FindClose(find);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<std::string> ModulesNamed(DWORD pid, const char* name)
+{
+    std::vector<std::string> found;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!process)
+        return found;
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    if (EnumProcessModules(process, modules, sizeof modules, &bytes)) {
+        for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+            char path[MAX_PATH] = "";
+            if (!GetModuleFileNameExA(process, modules[i], path, MAX_PATH))
+                continue;
+            const char* base = strrchr(path, '\\');
+            if (_stricmp(base ? base + 1 : path, name) == 0)
+                found.push_back(path);
+        }
+    }
+    CloseHandle(process);
+    return found;
 }
 
 bool RemoveTree(const std::string& path)

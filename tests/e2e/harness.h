@@ -97,6 +97,8 @@ bool DirExists(const std::string& path);
 bool MakeDirs(const std::string& path);
 bool RemoveTree(const std::string& path);
 std::vector<std::string> ListDir(const std::string& dir);   // sorted names, no . and ..
+// Full paths of the modules named `name` ("comctl32.dll") in a process.
+std::vector<std::string> ModulesNamed(DWORD pid, const char* name);
 std::string JoinPath(const std::string& dir, const std::string& name);
 
 // A fresh world below Cfg().workRoot\<name>: an installer folder holding a
