@@ -115,7 +115,7 @@ XP_IMPORTS = {
         "EnterCriticalSection", "ExitProcess",
         "ExpandEnvironmentStringsA",   # Windows 2000
         "FormatMessageA", "FreeLibrary", "GetCommandLineA",
-        "GetCurrentDirectoryA", "GetFileAttributesA",
+        "GetCurrentDirectoryA", "GetCurrentThreadId", "GetFileAttributesA",
         "GetFileSizeEx",           # Windows 2000
         "GetLastError", "GetModuleHandleA", "GetModuleHandleW", "GetProcAddress",
         "GetStartupInfoA", "GetSystemDirectoryA", "InitializeCriticalSection",
@@ -130,9 +130,10 @@ XP_IMPORTS = {
         "_close", "_fdopen", "_initterm", "_iob", "_onexit", "_open_osfhandle",
         "abort", "calloc", "exit", "fclose", "ferror", "fprintf",
         "free", "fwrite", "getc", "malloc", "memchr", "memcmp", "memcpy",
-        "memmove", "signal", "strcmp", "strlen", "strncmp", "ungetc", "vfprintf"},
+        "memmove", "signal", "strcmp", "strlen", "strncmp", "strrchr", "ungetc", "vfprintf"},
     "user32.dll": {
-        "GetClassNameW", "GetClientRect", "GetDC", "MapDialogRect", "ReleaseDC",
+        "EnumThreadWindows", "GetClassNameW", "GetClientRect", "GetDC", "IsWindowEnabled", "IsWindowVisible",
+        "MapDialogRect", "ReleaseDC",
         "SendMessageW", "SetWindowPos",
         "DialogBoxParamW", "EndDialog", "GetActiveWindow", "GetDlgItem", "GetWindow",
         "GetWindowLongA", "GetWindowLongW", "GetWindowRect", "GetWindowTextA", "GetWindowTextLengthA",
