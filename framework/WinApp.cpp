@@ -100,8 +100,11 @@ void AfxRestrictDllSearch()
     ::SetDllDirectoryA("");
     for (const char* name : kAfxPreloadedDlls) {
         std::string path = AfxSystemFilePath(name);
-        if (!path.empty())
-            (void)AfxLoadLibraryByPath(path.c_str());
+        if (path.empty())
+            continue;
+        // Held until the process ends, like every system DLL it loads.
+        // cppcheck-suppress leakReturnValNotUsed
+        (void)AfxLoadLibraryByPath(path.c_str());
     }
 }
 
