@@ -4,17 +4,30 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "res/resource.h"
 
 namespace e2e {
 
+DWORD WaitLimit(DWORD ms)
+{
+    static const DWORD scale = [] {
+        char text[16] = "";
+        DWORD n = GetEnvironmentVariableA("E2E_WAIT_SCALE", text, sizeof text);
+        char* end = nullptr;
+        unsigned long value = n > 0 && n < sizeof text ? std::strtoul(text, &end, 10) : 0;
+        return value >= 1 && value <= 100 && end && *end == '\0' ? static_cast<DWORD>(value) : 1ul;
+    }();
+    return ms * scale;
+}
+
 namespace {
 
 // Every message to the program goes with a timeout: a hung program must fail
 // a test, not hang the suite.
-const UINT kSendTimeoutMs = 5000;
+const UINT kSendTimeoutMs = WaitLimit(5000);
 
 Config g_config;
 std::string g_caseName;
@@ -41,7 +54,7 @@ int KillLive()
     for (HANDLE h : g_live) {
         if (Alive(h)) {
             TerminateProcess(h, 0xDEAD);
-            WaitForSingleObject(h, 5000);
+            WaitForSingleObject(h, WaitLimit(5000));
             ++killed;
         }
         CloseHandle(h);
@@ -68,7 +81,7 @@ int KillStrays(bool any)
         HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
         if (h && Alive(h)) {
             TerminateProcess(h, 0xDEAD);
-            WaitForSingleObject(h, 5000);
+            WaitForSingleObject(h, WaitLimit(5000));
             ++killed;
         }
         if (h)
@@ -647,16 +660,16 @@ bool Process::WaitExit(DWORD timeoutMs)
 {
     if (!m_process)
         return false;
-    if (WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0)
+    if (WaitForSingleObject(m_process, WaitLimit(timeoutMs)) == WAIT_OBJECT_0)
         return true;
     Kill();
-    Fail("setup.exe still running after " + std::to_string(timeoutMs) + " ms; killed");
+    Fail("setup.exe still running after " + std::to_string(WaitLimit(timeoutMs)) + " ms; killed");
     return false;
 }
 
 bool Process::StillRunningAfter(DWORD ms)
 {
-    return m_process && WaitForSingleObject(m_process, ms) == WAIT_TIMEOUT;
+    return m_process && WaitForSingleObject(m_process, WaitLimit(ms)) == WAIT_TIMEOUT;
 }
 
 DWORD Process::ExitCode() const
@@ -671,7 +684,7 @@ void Process::Kill()
 {
     if (Running()) {
         TerminateProcess(m_process, 0xDEAD);
-        WaitForSingleObject(m_process, 5000);
+        WaitForSingleObject(m_process, WaitLimit(5000));
     }
 }
 
@@ -873,7 +886,7 @@ bool EndsWithoutPage(Process& process, DWORD timeoutMs, HWND notThis)
     }
     if (process.Running()) {
         process.Kill();
-        Fail("setup.exe still running after " + std::to_string(timeoutMs) + " ms; killed");
+        Fail("setup.exe still running after " + std::to_string(WaitLimit(timeoutMs)) + " ms; killed");
         return false;
     }
     return true;
