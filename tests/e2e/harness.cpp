@@ -804,6 +804,20 @@ HWND CurrentDialog(DWORD pid)
     return best;
 }
 
+// A page is there once its thread takes messages. Until then a slow machine
+// may still be busy showing it, and Wine counts a thread that has not asked
+// for a message for 5 s as hung: each read of its windows (SMTO_ABORTIFHUNG)
+// would come back empty at once.
+namespace {
+
+bool Answers(HWND page)
+{
+    DWORD_PTR ignored;
+    return SendMessageTimeoutW(page, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored) != 0;
+}
+
+}  // namespace
+
 Page WaitPage(const Process& process, DWORD timeoutMs, HWND notThis)
 {
     Page page;
@@ -812,7 +826,7 @@ Page WaitPage(const Process& process, DWORD timeoutMs, HWND notThis)
             HWND h = CurrentDialog(process.Pid());
             if (h && h != notThis) {
                 page.hwnd = h;
-                return true;
+                return Answers(h);
             }
             return !process.Running();
         },
@@ -841,6 +855,7 @@ Page WaitFor(const Process& process, PageKind kind, DWORD timeoutMs, HWND notThi
 {
     Page page;
     HWND last = nullptr;
+    bool answers = false;
     WaitUntil(
         [&] {
             HWND h = CurrentDialog(process.Pid());
@@ -848,18 +863,22 @@ Page WaitFor(const Process& process, PageKind kind, DWORD timeoutMs, HWND notThi
                 last = h;
             if (h && h != notThis && Classify(h) == kind) {
                 page.hwnd = h;
-                return true;
+                answers = Answers(h);
+                return answers;
             }
+            page.hwnd = nullptr;
             return !process.Running();
         },
         timeoutMs);
-    if (page.hwnd) {
+    if (page.hwnd && answers) {
         page.kind = kind;
         return page;
     }
-    std::string why = process.Running() ? "timed out"
-                                        : "setup.exe ended (exit code " +
-                                              std::to_string(process.ExitCode()) + ")";
+    std::string why = page.hwnd ? "the page shows but does not answer messages"
+                      : process.Running() ? "timed out"
+                                          : "setup.exe ended (exit code " +
+                                                std::to_string(process.ExitCode()) + ")";
+    page.hwnd = nullptr;
     if (notThis && IsWindow(notThis) && CurrentDialog(process.Pid()) == notThis)
         why += ", still on the page it was to leave (" + Describe(notThis) + ")";
     Fail(std::string("expected the ") + KindName(kind) + " page: " + why + "; last seen: " +
