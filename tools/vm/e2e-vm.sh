@@ -38,12 +38,26 @@ if [ ${#need[@]} -gt 0 ]; then
         fail "cannot install ${need[*]} from the package mirror"
 fi
 
+if [ -w /dev/kvm ] && [ -r /dev/kvm ]; then
+    accel=(-accel kvm -cpu host)
+    scale_default=2
+else
+    # No KVM: emulated, about 8 times slower than native here. Without
+    # -smap the guest kernel kills every 32-bit Wine process (a fault at
+    # Wine's iret).
+    accel=(-accel tcg,thread=multi -cpu max,-smap)
+    scale_default=10
+fi
+scale=${E2E_WAIT_SCALE:-$scale_default}
+[[ $scale =~ ^([1-9][0-9]?|100)$ ]] || fail "E2E_WAIT_SCALE must be a whole number from 1 to 100, not '$scale'"
+boot_limit=${E2E_VM_BOOT_LIMIT:-180}
+
 # ---- the cached image
 key=$(cat "$here/image.sh" "$here/guest-init" "$checkout/tools/wine-prefix.sh" | sha256sum | cut -c1-16)
 image=$cache/$key
 mkdir -p "$cache"
 exec 8>"$cache/lock"
-flock 8   # one run at a time checks or makes the image
+flock 8   # one run at a time checks or makes the image; released once it is ready
 
 # The mirror the host's apt uses (the guest gets no other network).
 mirror=${E2E_VM_MIRROR:-$(cat /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null |
@@ -67,19 +81,6 @@ console_tail() {
     tr -d '\r' <"$run/console.log" | tail -n 25 | sed 's/^/  | /' >&2
 }
 
-if [ -w /dev/kvm ] && [ -r /dev/kvm ]; then
-    accel=(-accel kvm -cpu host)
-    scale_default=2
-else
-    # No KVM: emulated, about 8 times slower than native here. Without
-    # -smap the guest kernel kills every 32-bit Wine process (a fault at
-    # Wine's iret).
-    accel=(-accel tcg,thread=multi -cpu max,-smap)
-    scale_default=10
-fi
-scale=${E2E_WAIT_SCALE:-$scale_default}
-[[ $scale =~ ^([1-9][0-9]?|100)$ ]] || fail "E2E_WAIT_SCALE must be a whole number from 1 to 100, not '$scale'"
-boot_limit=${E2E_VM_BOOT_LIMIT:-180}
 
 # boot <mode> <seconds> <qemu disk options> <kernel args...>: boots the
 # image, shows its console when E2E_VM_QUIET is unset, waits for it to
@@ -147,6 +148,8 @@ else
     made="made in $((SECONDS - t0)) s"
     echo "e2e-vm: image $made: $image ($(wc -l <"$image/packages.txt") packages)" >&2
 fi
+
+exec 8>&-
 
 # ---- the run
 rm -f "$build"/screens/*.bmp
