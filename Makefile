@@ -9,6 +9,8 @@
 #             or SIGN_CERT=<cert.pem> SIGN_KEY=<key.pem> [SIGN_PASS_FILE=<file>] [SIGN_TIMESTAMP=<url>]
 # make verify-dist [CA=<ca.pem>] [DIST=<folder>]  check a release folder: sums, signatures, the build
 # make screenshots  the README's pictures of the four pages (docs/*.png), from the demo
+# make e2e-vm the end-to-end suite of build/win32 inside an emulated machine, for hosts
+#             that cannot run 32-bit programs (tools/vm/e2e-vm.sh)
 BUILD  := build
 WIN    := $(BUILD)/win32
 WIN64  := $(BUILD)/win64
@@ -17,7 +19,7 @@ JOBS   := $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 NATIVE_CONFIG := -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=g++ -DCHECK_PACKAGE_DIR=$(CURDIR)/$(BUILD)/tools
 
-.PHONY: all deps win32 win64 native test unit e2e soak resources static fuzz fuzz-smoke bench demo clean release dist verify-dist screenshots
+.PHONY: all deps win32 win64 native test unit e2e e2e-vm soak resources static fuzz fuzz-smoke bench demo clean release dist verify-dist screenshots
 
 all: win32 win64 tools
 
@@ -83,6 +85,10 @@ bench: win32 win64
 # The suite of every build this machine can run; each runs whole before the result.
 e2e: win32 win64
 	@rc=0; for build in $(call wine_builds,end-to-end suite); do tests/e2e/run.sh $$build || rc=1; done; exit $$rc
+
+# The same suite in an emulated amd64 machine that runs 32-bit Wine.
+e2e-vm: win32
+	@tools/vm/e2e-vm.sh $(WIN)
 
 # The end-to-end suite N times, each from a fresh Wine prefix: passes per case.
 N ?= 10

@@ -5,17 +5,30 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "res/resource.h"
 
 namespace e2e {
 
+DWORD WaitLimit(DWORD ms)
+{
+    static const DWORD scale = [] {
+        char text[16] = "";
+        DWORD n = GetEnvironmentVariableA("E2E_WAIT_SCALE", text, sizeof text);
+        char* end = nullptr;
+        unsigned long value = n > 0 && n < sizeof text ? std::strtoul(text, &end, 10) : 0;
+        return value >= 1 && value <= 100 && end && *end == '\0' ? static_cast<DWORD>(value) : 1ul;
+    }();
+    return ms * scale;
+}
+
 namespace {
 
 // Every message to the program goes with a timeout: a hung program must fail
 // a test, not hang the suite.
-const UINT kSendTimeoutMs = 5000;
+const UINT kSendTimeoutMs = WaitLimit(5000);
 
 Config g_config;
 std::string g_caseName;
@@ -42,7 +55,7 @@ int KillLive()
     for (HANDLE h : g_live) {
         if (Alive(h)) {
             TerminateProcess(h, 0xDEAD);
-            WaitForSingleObject(h, 5000);
+            WaitForSingleObject(h, WaitLimit(5000));
             ++killed;
         }
         CloseHandle(h);
@@ -69,7 +82,7 @@ int KillStrays(bool any)
         HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
         if (h && Alive(h)) {
             TerminateProcess(h, 0xDEAD);
-            WaitForSingleObject(h, 5000);
+            WaitForSingleObject(h, WaitLimit(5000));
             ++killed;
         }
         if (h)
@@ -670,16 +683,16 @@ bool Process::WaitExit(DWORD timeoutMs)
 {
     if (!m_process)
         return false;
-    if (WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0)
+    if (WaitForSingleObject(m_process, WaitLimit(timeoutMs)) == WAIT_OBJECT_0)
         return true;
     Kill();
-    Fail("setup.exe still running after " + std::to_string(timeoutMs) + " ms; killed");
+    Fail("setup.exe still running after " + std::to_string(WaitLimit(timeoutMs)) + " ms; killed");
     return false;
 }
 
 bool Process::StillRunningAfter(DWORD ms)
 {
-    return m_process && WaitForSingleObject(m_process, ms) == WAIT_TIMEOUT;
+    return m_process && WaitForSingleObject(m_process, WaitLimit(ms)) == WAIT_TIMEOUT;
 }
 
 DWORD Process::ExitCode() const
@@ -694,7 +707,7 @@ void Process::Kill()
 {
     if (Running()) {
         TerminateProcess(m_process, 0xDEAD);
-        WaitForSingleObject(m_process, 5000);
+        WaitForSingleObject(m_process, WaitLimit(5000));
     }
 }
 
@@ -814,6 +827,20 @@ HWND CurrentDialog(DWORD pid)
     return best;
 }
 
+// A page is there once its thread takes messages. Until then a slow machine
+// may still be busy showing it, and Wine counts a thread that has not asked
+// for a message for 5 s as hung: each read of its windows (SMTO_ABORTIFHUNG)
+// would come back empty at once.
+namespace {
+
+bool Answers(HWND page)
+{
+    DWORD_PTR ignored;
+    return SendMessageTimeoutW(page, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &ignored) != 0;
+}
+
+}  // namespace
+
 Page WaitPage(const Process& process, DWORD timeoutMs, HWND notThis)
 {
     Page page;
@@ -822,7 +849,7 @@ Page WaitPage(const Process& process, DWORD timeoutMs, HWND notThis)
             HWND h = CurrentDialog(process.Pid());
             if (h && h != notThis) {
                 page.hwnd = h;
-                return true;
+                return Answers(h);
             }
             return !process.Running();
         },
@@ -851,6 +878,7 @@ Page WaitFor(const Process& process, PageKind kind, DWORD timeoutMs, HWND notThi
 {
     Page page;
     HWND last = nullptr;
+    bool answers = false;
     WaitUntil(
         [&] {
             HWND h = CurrentDialog(process.Pid());
@@ -858,18 +886,22 @@ Page WaitFor(const Process& process, PageKind kind, DWORD timeoutMs, HWND notThi
                 last = h;
             if (h && h != notThis && Classify(h) == kind) {
                 page.hwnd = h;
-                return true;
+                answers = Answers(h);
+                return answers;
             }
+            page.hwnd = nullptr;
             return !process.Running();
         },
         timeoutMs);
-    if (page.hwnd) {
+    if (page.hwnd && answers) {
         page.kind = kind;
         return page;
     }
-    std::string why = process.Running() ? "timed out"
-                                        : "setup.exe ended (exit code " +
-                                              std::to_string(process.ExitCode()) + ")";
+    std::string why = page.hwnd ? "the page shows but does not answer messages"
+                      : process.Running() ? "timed out"
+                                          : "setup.exe ended (exit code " +
+                                                std::to_string(process.ExitCode()) + ")";
+    page.hwnd = nullptr;
     if (notThis && IsWindow(notThis) && CurrentDialog(process.Pid()) == notThis)
         why += ", still on the page it was to leave (" + Describe(notThis) + ")";
     Fail(std::string("expected the ") + KindName(kind) + " page: " + why + "; last seen: " +
@@ -896,7 +928,7 @@ bool EndsWithoutPage(Process& process, DWORD timeoutMs, HWND notThis)
     }
     if (process.Running()) {
         process.Kill();
-        Fail("setup.exe still running after " + std::to_string(timeoutMs) + " ms; killed");
+        Fail("setup.exe still running after " + std::to_string(WaitLimit(timeoutMs)) + " ms; killed");
         return false;
     }
     return true;

@@ -67,15 +67,22 @@ void BeginCase(const std::string& name);
 int EndCase();
 const std::string& CurrentCaseName();
 
-// Polls cond every stepMs until it holds or timeoutMs passes.
+// The limit of a wait of ms milliseconds on this machine: ms times
+// E2E_WAIT_SCALE (a whole number, 1 when unset), which a run on a slower,
+// emulated machine sets. Every limit of the harness goes through here; only
+// the limit grows, a wait still ends as soon as its event is seen.
+DWORD WaitLimit(DWORD ms);
+
+// Polls cond every stepMs until it holds or timeoutMs (scaled) passes.
 template <class F>
 bool WaitUntil(F cond, DWORD timeoutMs, DWORD stepMs = 20)
 {
+    const DWORD limit = WaitLimit(timeoutMs);
     DWORD start = GetTickCount();
     for (;;) {
         if (cond())
             return true;
-        if (GetTickCount() - start >= timeoutMs)
+        if (GetTickCount() - start >= limit)
             return cond();
         Sleep(stepMs);
     }

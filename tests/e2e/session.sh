@@ -5,6 +5,7 @@
 #                                     on first use) and a running wineserver
 #   session.sh exec <build> cmd...    runs cmd in that session (ctest's emulator)
 #   session.sh stop <build>           ends it; the case screenshots become PNG
+#                                     (left as BMP with E2E_KEEP_BMP=1)
 # The session is written to <build>/e2e-session; several build folders can
 # have one at a time. The locale is the caller's (ctest sets it per case).
 set -u
@@ -68,6 +69,8 @@ stop)
         kill "$(cat "$state/xvfb.pid")" 2>/dev/null
     fi
     rm -rf "$state"
+    # A run on an emulated machine converts them on its host (E2E_KEEP_BMP=1).
+    [ "${E2E_KEEP_BMP:-}" = 1 ] && exit 0
     for bmp in "$build"/screens/*.bmp; do
         if [ -e "$bmp" ]; then
             "$here/../../tools/bmp2png.py" "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"

@@ -1,0 +1,173 @@
+#!/usr/bin/env bash
+# Runs a Windows build's end-to-end suite (tests/e2e/run.sh) inside an
+# emulated amd64 machine that runs 32-bit Wine, for hosts that cannot run
+# 32-bit code themselves.
+#   tools/vm/e2e-vm.sh [<windows build dir> [ctest options, e.g. -R users_]]
+# The guest is Debian 12 made from Debian's packages (image.sh), cached in
+# $E2E_VM_CACHE (/var/cache/mirabo-e2e-vm) under the hash of its recipe and
+# checked against its sums before each use. Each run boots it from a
+# throw-away copy of the image (qemu -snapshot), with the checkout shared at
+# its own path (9p), so the build's ctest files hold good inside. The cases'
+# waits and ctest limits grow by E2E_WAIT_SCALE (see README, "The suite in
+# an emulated machine"). Ends with the suite's status, or 1 with the guest
+# console's last lines when the guest fails to boot or to finish.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+checkout=$(cd "$here/../.." && pwd)
+build=$(cd "${1:-$checkout/build/win32}" 2>/dev/null && pwd) || { echo "e2e-vm: no build folder ${1:-build/win32}" >&2; exit 2; }
+shift $(($# > 0))
+cache=${E2E_VM_CACHE:-/var/cache/mirabo-e2e-vm}
+started=$SECONDS
+
+fail() { echo "e2e-vm: $*" >&2; exit 1; }
+
+[ -f "$build/tests/e2e/e2e.exe" ] || { echo "e2e-vm: $build/tests/e2e/e2e.exe not built (make win32)" >&2; exit 2; }
+case $build/ in "$checkout"/*) ;; *) fail "the build $build must be inside the checkout $checkout (the guest sees only the checkout)";; esac
+case "$checkout$cache" in *[[:space:]]*) fail "paths with spaces cannot go on the guest's kernel command line: $checkout";; esac
+
+# ---- host tools, from Debian's packages
+need=()
+command -v qemu-system-x86_64 >/dev/null || need+=(qemu-system-x86)
+command -v debootstrap >/dev/null || need+=(debootstrap)
+command -v mkfs.ext4 >/dev/null || need+=(e2fsprogs)
+if [ ${#need[@]} -gt 0 ]; then
+    [ "$(id -u)" = 0 ] || fail "missing packages (run as root to install): ${need[*]}"
+    echo "e2e-vm: installing ${need[*]}" >&2
+    apt-get update -q >&2 || echo "e2e-vm: apt-get update failed in part; installing from what it got" >&2
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends -t bookworm "${need[@]}" >&2 ||
+        fail "cannot install ${need[*]} from the package mirror"
+fi
+
+if [ -w /dev/kvm ] && [ -r /dev/kvm ]; then
+    accel=(-accel kvm -cpu host)
+    scale_default=2
+else
+    # No KVM: emulated, about 8 times slower than native here. Without
+    # -smap the guest kernel kills every 32-bit Wine process (a fault at
+    # Wine's iret).
+    accel=(-accel tcg,thread=multi -cpu max,-smap)
+    scale_default=10
+fi
+scale=${E2E_WAIT_SCALE:-$scale_default}
+[[ $scale =~ ^([1-9][0-9]?|100)$ ]] || fail "E2E_WAIT_SCALE must be a whole number from 1 to 100, not '$scale'"
+boot_limit=${E2E_VM_BOOT_LIMIT:-180}
+
+# ---- the cached image
+key=$(cat "$here/image.sh" "$here/guest-init" "$checkout/tools/wine-prefix.sh" | sha256sum | cut -c1-16)
+image=$cache/$key
+mkdir -p "$cache"
+exec 8>"$cache/lock"
+flock 8   # one run at a time checks or makes the image; released once it is ready
+
+# The mirror the host's apt uses (the guest gets no other network).
+mirror=${E2E_VM_MIRROR:-$(cat /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null |
+    sed -n 's/^URIs: *\([^ ]*\).*/\1/p;s/^deb \+\(https\?:[^ ]*\) \+bookworm .*/\1/p' | grep -v security | head -n 1 || true)}
+mirror=${mirror:-http://deb.debian.org/debian}
+
+run=$(mktemp -d "${TMPDIR:-/tmp}/e2e-vm.XXXXXX")
+qemu_pid=
+cleanup() {
+    if [ -n "$qemu_pid" ] && kill -0 "$qemu_pid" 2>/dev/null; then
+        kill "$qemu_pid" 2>/dev/null
+        wait "$qemu_pid" 2>/dev/null
+    fi
+    rm -rf "$run"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+console_tail() {
+    echo "e2e-vm: last lines of the guest's console ($1):" >&2
+    tr -d '\r' <"$run/console.log" | tail -n 25 | sed 's/^/  | /' >&2
+}
+
+
+# boot <mode> <seconds> <qemu disk options> <kernel args...>: boots the
+# image, shows its console when E2E_VM_QUIET is unset, waits for it to
+# power off. Fails when it has not booted within boot_limit seconds or
+# not ended within <seconds>, or when it ends without a status line; prints
+# the guest's status otherwise.
+boot() {
+    local mode=$1 limit=$2 disk=$3
+    shift 3
+    : >"$run/console.log"
+    qemu-system-x86_64 "${accel[@]}" -smp 2 -m 4096 \
+        -display none -monitor none -serial "file:$run/console.log" -no-reboot -nic none \
+        -device virtio-rng-pci \
+        -kernel "$image/vmlinuz" -initrd "$image/initrd.img" \
+        -drive "file=$image/root.img,format=raw,if=virtio,$disk" \
+        -virtfs "local,path=$checkout,mount_tag=checkout,security_model=none" \
+        -append "console=ttyS0 root=/dev/vda rw quiet panic=-1 init=/sbin/e2e-init e2e.mode=$mode $*" \
+        </dev/null >"$run/qemu.log" 2>&1 &
+    qemu_pid=$!
+    if [ "$mode" = suite ] && [ -z "${E2E_VM_QUIET:-}" ]; then
+        tail -n +1 -f --pid="$qemu_pid" "$run/console.log" | sed -u -e 's/\r$//' -e '/^e2e-vm: suite status/d' &
+    fi
+    # Each wait below ends on its event (the line, or qemu's end) and runs in
+    # the background, so that a signal reaches the trap at once.
+    timeout "$boot_limit" grep -q -m 1 '^e2e-vm: booted' <(tail -n +1 -f --pid="$qemu_pid" "$run/console.log") &
+    if ! wait $!; then
+        cat "$run/qemu.log" >&2
+        console_tail "$mode"
+        fail "the guest did not boot within $boot_limit s"
+    fi
+    timeout "$limit" tail -f --pid="$qemu_pid" /dev/null &
+    if ! wait $!; then
+        console_tail "$mode"
+        fail "the guest did not finish within $limit s ($mode); stopped"
+    fi
+    wait "$qemu_pid" || true
+    qemu_pid=
+    wait   # the console's tail
+    status=$(tr -d '\r' <"$run/console.log" | sed -n "s/^e2e-vm: $mode status \([0-9]*\)$/\1/p" | tail -n 1)
+    if [ -z "$status" ]; then
+        console_tail "$mode"
+        fail "the guest ended without finishing ($mode)"
+    fi
+}
+
+made=cached
+if [ -f "$image/SHA256SUMS" ] && (cd "$image" && sha256sum --quiet -c SHA256SUMS) 2>/dev/null; then
+    echo "e2e-vm: cached image $image" >&2
+else
+    [ -d "$image" ] && echo "e2e-vm: the cached image in $image is damaged or unfinished; making it again" >&2
+    # The tree (about 2 GiB) and the image beside it.
+    need_mb=6144
+    free_mb=$(df -Pm "$cache" | awk 'NR == 2 { print $4 }')
+    [ "$free_mb" -ge "$need_mb" ] ||
+        fail "making the image needs $need_mb MiB free in $cache, there are $free_mb MiB (E2E_VM_CACHE=<folder> puts it elsewhere)"
+    # Images of other recipes are outdated.
+    find "$cache" -mindepth 1 -maxdepth 1 -type d -regex '.*/[0-9a-f]\{16\}' -exec rm -rf {} +
+    t0=$SECONDS
+    mkdir -p "$image"
+    "$here/image.sh" "$image" "$mirror" || fail "making the image failed (logs in $image)"
+    E2E_VM_QUIET=1 boot prefix 1200 "snapshot=off"
+    [ "$status" = 0 ] || { console_tail prefix; fail "making the Wine prefix in the guest failed (status $status)"; }
+    e2fsck -fn "$image/root.img" >/dev/null 2>&1 || fail "the new image fails e2fsck"
+    (cd "$image" && sha256sum root.img vmlinuz initrd.img >SHA256SUMS)
+    made="made in $((SECONDS - t0)) s"
+    echo "e2e-vm: image $made: $image ($(wc -l <"$image/packages.txt") packages)" >&2
+fi
+
+exec 8>&-
+
+# ---- the run
+rm -f "$build"/screens/*.bmp
+# The ctest options reach the guest in the build, one per NUL.
+printf '%s\0' "$@" >"$build/e2e-vm.args"
+t0=$SECONDS
+echo "e2e-vm: suite of $build in the guest (${accel[1]}, waits and limits x$scale)" >&2
+boot suite "${E2E_VM_LIMIT:-3600}" "snapshot=on" \
+    "e2e.share=$checkout" "e2e.build=$build" "e2e.scale=$scale"
+suite_s=$((SECONDS - t0))
+rm -f "$build/e2e-vm.args"
+# The screenshots, converted here: natively, in seconds.
+for bmp in "$build"/screens/*.bmp; do
+    [ -e "$bmp" ] || continue
+    "$checkout/tools/bmp2png.py" "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+total=$((SECONDS - started))
+printf 'e2e-vm: %s in %dm%02ds: image %s, guest %dm%02ds (%d%%); logs %s/e2e.log, e2e-junit.xml\n' \
+    "$([ "$status" = 0 ] && echo passed || echo "FAILED (status $status)")" $((total / 60)) $((total % 60)) \
+    "$made" $((suite_s / 60)) $((suite_s % 60)) $((100 * suite_s / (total > 0 ? total : 1))) "$build" >&2
+exit "$status"
