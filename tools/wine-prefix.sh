@@ -9,7 +9,9 @@
 # for a managed window Wine's X11 driver waits for one to answer each time a
 # window is shown, hidden or destroyed (up to about 2 s).
 set -euo pipefail
-: "${WINEPREFIX:?}" "${WINELOADER:?source tools/wine-env.sh first}"
+: "${WINEPREFIX:?}" "${WINEARCH:?}" "${WINELOADER:?source tools/wine-env.sh first}"
+# No Mono or Gecko to offer while the prefix is made.
+export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 marker=$WINEPREFIX/.mirabo-prefix-unmanaged
 # A prefix of the other architecture is made anew.
 if [ "$(cat "$marker" 2>/dev/null)" != "$WINEARCH" ]; then
