@@ -116,20 +116,26 @@ boot() {
         [ "$ended" = "$qemu_pid" ] && qemu_pid= && fail "qemu ended before the guest booted"
         fail "the guest did not boot within $boot_limit s"
     fi
+    local qemu_status=0
     timeout "$limit" tail -f --pid="$qemu_pid" /dev/null &
     watch=$!
-    wait -n -p ended "$watch" "$qemu_pid" || true
+    wait -n -p ended "$watch" "$qemu_pid" || qemu_status=$?
     if [ "$ended" = "$watch" ] && kill -0 "$qemu_pid" 2>/dev/null; then
         console_tail "$mode"
         fail "the guest did not finish within $limit s ($mode); stopped"
     fi
-    [ "$ended" = "$qemu_pid" ] || wait "$qemu_pid" || true
+    if [ "$ended" != "$qemu_pid" ]; then
+        qemu_status=0
+        wait "$qemu_pid" || qemu_status=$?
+    fi
     qemu_pid=
     wait   # the console's tail
     status=$(tr -d '\r' <"$run/console.log" | sed -n "s/^e2e-vm: $mode status \([0-9]*\)$/\1/p" | tail -n 1)
     if [ -z "$status" ]; then
+        cat "$run/qemu.log" >&2
         console_tail "$mode"
-        fail "the guest ended without finishing ($mode)"
+        fail "the guest ended without finishing ($mode): qemu exited with status $qemu_status$(
+            [ "$qemu_status" -gt 128 ] && echo ", killed by signal $((qemu_status - 128))")"
     fi
 }
 
