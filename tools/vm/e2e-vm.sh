@@ -27,9 +27,11 @@ case "$checkout$cache" in *[[:space:]]*) fail "paths with spaces cannot go on th
 
 # ---- host tools, from Debian's packages
 need=()
-command -v qemu-system-x86_64 >/dev/null || need+=(qemu-system-x86)
-command -v debootstrap >/dev/null || need+=(debootstrap)
-command -v mkfs.ext4 >/dev/null || need+=(e2fsprogs)
+# An executable file, not just a name bash would find.
+have() { local path; path=$(command -v "$1") && [ -f "$path" ] && [ -x "$path" ]; }
+have qemu-system-x86_64 || need+=(qemu-system-x86)
+have debootstrap || need+=(debootstrap)
+have mkfs.ext4 || need+=(e2fsprogs)
 if [ ${#need[@]} -gt 0 ]; then
     [ "$(id -u)" = 0 ] || fail "missing packages (run as root to install): ${need[*]}"
     echo "e2e-vm: installing ${need[*]}" >&2
@@ -105,24 +107,35 @@ boot() {
     fi
     # Each wait below ends on its event (the line, or qemu's end) and runs in
     # the background, so that a signal reaches the trap at once.
+    local watch ended
     timeout "$boot_limit" grep -q -m 1 '^e2e-vm: booted' <(tail -n +1 -f --pid="$qemu_pid" "$run/console.log") &
-    if ! wait $!; then
+    watch=$!
+    if ! wait -n -p ended "$watch" "$qemu_pid" || [ "$ended" != "$watch" ]; then
         cat "$run/qemu.log" >&2
         console_tail "$mode"
+        [ "$ended" = "$qemu_pid" ] && qemu_pid= && fail "qemu ended before the guest booted"
         fail "the guest did not boot within $boot_limit s"
     fi
+    local qemu_status=0
     timeout "$limit" tail -f --pid="$qemu_pid" /dev/null &
-    if ! wait $!; then
+    watch=$!
+    wait -n -p ended "$watch" "$qemu_pid" || qemu_status=$?
+    if [ "$ended" = "$watch" ] && kill -0 "$qemu_pid" 2>/dev/null; then
         console_tail "$mode"
         fail "the guest did not finish within $limit s ($mode); stopped"
     fi
-    wait "$qemu_pid" || true
+    if [ "$ended" != "$qemu_pid" ]; then
+        qemu_status=0
+        wait "$qemu_pid" || qemu_status=$?
+    fi
     qemu_pid=
     wait   # the console's tail
     status=$(tr -d '\r' <"$run/console.log" | sed -n "s/^e2e-vm: $mode status \([0-9]*\)$/\1/p" | tail -n 1)
     if [ -z "$status" ]; then
+        cat "$run/qemu.log" >&2
         console_tail "$mode"
-        fail "the guest ended without finishing ($mode)"
+        fail "the guest ended without finishing ($mode): qemu exited with status $qemu_status$(
+            [ "$qemu_status" -gt 128 ] && echo ", killed by signal $((qemu_status - 128))")"
     fi
 }
 
