@@ -230,7 +230,12 @@ TEST_F(Thai, library_takes_its_companion_from_palm_desktop_folder)
     } rows[] = {
         {"imported", "Instaide-companion.dll"},
         {"by-name", "Instaide-calls-companion.dll"},
+#ifdef _WIN64
+        // Built for 32 bits by Debian 12's MinGW (dlltool --output-delaylib),
+        // the delay-loaded import's first call jumps to address 0 under
+        // 32-bit Wine: a fault of that import library, not of setup.exe.
         {"delay-loaded", "Instaide-delays-companion.dll"},
+#endif
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
