@@ -74,6 +74,7 @@ cleanup() {
         wait "$qemu_pid" 2>/dev/null
     fi
     rm -rf "$run"
+    rm -f "$build/e2e-vm.args"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -173,7 +174,6 @@ echo "e2e-vm: suite of $build in the guest (${accel[1]}, waits and limits x$scal
 boot suite "${E2E_VM_LIMIT:-3600}" "snapshot=on" \
     "e2e.share=$checkout" "e2e.build=$build" "e2e.scale=$scale"
 suite_s=$((SECONDS - t0))
-rm -f "$build/e2e-vm.args"
 # The screenshots, converted here: natively, in seconds.
 for bmp in "$build"/screens/*.bmp; do
     [ -e "$bmp" ] || continue
