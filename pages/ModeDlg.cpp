@@ -35,8 +35,8 @@ BOOL CModeDlg::OnInitDialog()
     CDialog::OnInitDialog();
     modeChoice = 0;
     UpdateData(FALSE);
-    g_state.installMode = kModeInstall;
-    LoadNotes(g_state.baseFolder + "install.tms");
+    g_state.installMode = PackageModeOfChoice(modeChoice).mode;
+    LoadNotes(g_state.baseFolder + PackageModeOfChoice(modeChoice).notes);
     return TRUE;
 }
 
@@ -53,13 +53,9 @@ void CModeDlg::OnUpdateClicked()
 void CModeDlg::ApplyChoice()
 {
     UpdateData(TRUE);
-    if (modeChoice != 0) {
-        g_state.installMode = kModeUpdate;
-        LoadNotes(g_state.baseFolder + "update.tms");
-    } else {
-        g_state.installMode = kModeInstall;
-        LoadNotes(g_state.baseFolder + "install.tms");
-    }
+    const PackageMode& chosen = PackageModeOfChoice(modeChoice);
+    g_state.installMode = chosen.mode;
+    LoadNotes(g_state.baseFolder + chosen.notes);
 }
 
 // Keeps the notes file's bytes up to its first zero byte and shows them

@@ -13,7 +13,7 @@ public:
 
     CButton installButton;
     std::string notesText;
-    int modeChoice = -1;   // 0 = Install, 1 = Update, -1 = none
+    int modeChoice = -1;   // the checked radio button, -1 for none (PackageModeOfChoice)
 
     void OnInstallClicked();
     void OnUpdateClicked();

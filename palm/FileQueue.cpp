@@ -68,7 +68,7 @@ const char* NoLibraryReason()
 
 bool ReadFileList(const CWnd* owner)
 {
-    std::string listPath = g_state.baseFolder + (g_state.installMode != 0 ? "install.cfg" : "update.cfg");
+    std::string listPath = g_state.baseFolder + PackageModeOf(g_state.installMode).list;
     std::vector<ListLine> lines;
     {
         // Shared with other readers, as the notes are.
