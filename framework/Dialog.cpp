@@ -81,7 +81,13 @@ void DDX_Radio(CDataExchange* pDX, int firstId, int& value)
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
 {
     if (!control.m_hWnd)
-        control.m_hWnd = pDX->Control(id);
+        pDX->m_pDlgWnd->AttachControl(control, pDX->Control(id));
+}
+
+void CDialog::AttachControl(CWnd& control, HWND handle)
+{
+    control.m_hWnd = handle;
+    m_controls.push_back(&control);
 }
 
 INT_PTR CDialog::DoModal()
@@ -92,7 +98,11 @@ INT_PTR CDialog::DoModal()
                                        reinterpret_cast<LPARAM>(this));
     // Read before anything else can overwrite it.
     m_createError = result == -1 ? ::GetLastError() : ERROR_SUCCESS;
+    // The controls went with the page's window.
     m_hWnd = nullptr;
+    for (CWnd* control : m_controls)
+        control->m_hWnd = nullptr;
+    m_controls.clear();
     if (m_banner) {
         ::DeleteObject(m_banner);
         m_banner = nullptr;

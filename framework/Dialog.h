@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "framework/Wnd.h"
 
@@ -30,7 +31,8 @@ void DDX_Text(CDataExchange* pDX, int id, std::string& value);
 void DDX_Text(CDataExchange* pDX, int id, std::string& value, UINT codePage);
 // Index of the checked button of the radio group that starts at firstId; -1 for none.
 void DDX_Radio(CDataExchange* pDX, int firstId, int& value);
-// Attaches a wrapper to a control, once.
+// Attaches a wrapper to a control, once for each time the page is shown: the
+// wrapper lets the handle go when the page closes.
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
 
 // One row of a page's message table: a command notification (BN_CLICKED, ...)
@@ -68,6 +70,8 @@ public:
     virtual void OnCancel();
 
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    // For DDX_Control: `control` holds `handle` until the page closes.
+    void AttachControl(CWnd& control, HWND handle);
     void EndDialog(int result) { ::EndDialog(m_hWnd, result); }
 
 protected:
@@ -107,4 +111,5 @@ private:
     CWnd* m_parent;
     DWORD m_createError = 0;
     HBITMAP m_banner = nullptr;   // the banner drawn for this page's scale
+    std::vector<CWnd*> m_controls;   // wrappers attached to this page's controls
 };
