@@ -6,7 +6,8 @@
 
 #include "app/BaseFolder.h"
 #include "app/InstallerState.h"
-#include "app/StartupText.h"
+#include "app/Refusals.h"
+#include "framework/SystemError.h"
 #include "pages/DisclaimerDlg.h"
 #include "pages/FinishDlg.h"
 #include "pages/ModeDlg.h"
@@ -35,17 +36,14 @@ typedef BOOL(WINAPI* InitCommonControlsExFn)(const INITCOMMONCONTROLSEX* control
 
 std::string DescribeError(DWORD error)
 {
-    char text[512] = "";
-    DWORD got = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                 text, sizeof text, nullptr);
-    return SystemReason(error, std::string(text, got));
+    return SystemReason(error, AfxSystemErrorText(error));
 }
 
 // No page exists when these are shown (the last one has closed, the next one
 // never opened), so the box has no owner and stands in the taskbar itself.
 void ReportStop(const std::string& text)
 {
-    ::MessageBoxA(nullptr, text.c_str(), "Error", MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
+    ::MessageBoxA(nullptr, text.c_str(), kErrorCaption, MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
 }
 
 const WORD kBannerArt[] = {IDB_BANNER, IDB_BANNER_750, IDB_BANNER_1000};
@@ -70,7 +68,7 @@ bool LoadCommonControls(HMODULE themed)
     HMODULE library = themed ? themed : path.empty() ? nullptr : AfxLoadLibraryByPath(path.c_str());
     FARPROC entry = library ? ::GetProcAddress(library, "InitCommonControlsEx") : nullptr;
     if (!entry) {
-        ReportStop(ControlsFailureText(path.empty() ? "the system folder" : path, DescribeError(::GetLastError())));
+        ReportStop(ControlsFailureText(path, DescribeError(::GetLastError())));
         return false;
     }
     // The list view's class must be registered before the user page is
@@ -80,7 +78,7 @@ bool LoadCommonControls(HMODULE themed)
     if (themed)
         controls.dwICC |= ICC_STANDARD_CLASSES;
     if (!reinterpret_cast<InitCommonControlsExFn>(reinterpret_cast<void*>(entry))(&controls)) {
-        ReportStop(ControlsFailureText(path, "They refused to register the list of users (InitCommonControlsEx failed)."));
+        ReportStop(ControlsFailureText(path, kControlsRefused));
         return false;
     }
     return true;

@@ -15,10 +15,6 @@ struct InstallerState {
     InstallMode installMode;                // 0 until the mode page opens
     std::string desktopFolder;              // Palm Desktop's folder, from the registry, or kDesktopNotFound
     char libraryPath[kLibraryPathSlot];     // full path of the install-aid library
-    HMODULE libraryHandle;                  // held only inside one stage
-    PltGetUserCountFn getUserCountEntry;
-    PltGetUserFn getUserEntry;
-    PltInstallFileFn installFileEntry;
     std::int32_t userCount;
     NameSlot userNames[kMaxUsers];          // after ordering, slot i is row i
     NameSlot foldedNames[kMaxUsers];        // ordering keys
@@ -30,6 +26,15 @@ struct InstallerState {
     PathSlot fileList[kMaxFiles];
     std::int32_t fileCount;
     char currentFile[kCurrentFileSlot];
+
+private:
+    // Set and cleared by the library's scope alone (CInstallAid), for the
+    // length of one step.
+    friend class CInstallAid;
+    HMODULE libraryHandle;
+    PltGetUserCountFn getUserCountEntry;
+    PltGetUserFn getUserEntry;
+    PltInstallFileFn installFileEntry;
 };
 
 extern InstallerState g_state;

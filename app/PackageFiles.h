@@ -35,5 +35,10 @@ inline const PackageMode& PackageModeOfChoice(int choice)
     return choice == 0 ? kPackageModes[0] : kPackageModes[1];
 }
 
+// The notes are the maker's own Thai text, written in the Thai code page like
+// everything it ships: they read the same whatever code page the customer's
+// Windows gives programs that are not Unicode.
+const unsigned int kNotesCodePage = 874;
+
 // Palm Desktop's install-aid library, in Palm Desktop's folder.
 inline constexpr char kInstallAidName[] = "Instaide.dll";

@@ -45,6 +45,7 @@ endfunction()
 # from, the program's own code as one link-time unit (ltrans).
 function(lean_program target kind)
     target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/framework/Runtime.cpp)
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
     lean_code(${target})
     if(kind STREQUAL "CONSOLE")
         target_compile_definitions(${target} PRIVATE RUNTIME_CONSOLE)

@@ -3,23 +3,14 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include "app/Refusals.h"
+#include "framework/SystemError.h"
 #include "framework/Wnd.h"
 
-void ReportFileError(const CWnd* owner, const std::string& path, DWORD error, const char* notFoundHint)
+void ReportFileError(const CWnd* owner, const std::string& path, DWORD error, const std::string& notFoundHint)
 {
-    char reason[512] = "";
-    DWORD got = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                 reason, sizeof reason, nullptr);
-    // Not snprintf: the C++ library's printf would bring its whole
-    // floating-point formatter into the program for this one line.
-    std::string text = "The file \"" + path + "\" could not be read.\r\n\r\n" +
-                       (got != 0 ? std::string(reason) : "System error " + std::to_string(error) + ".");
-    if (notFoundHint && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) {
-        // The system's text ends with a line break of its own.
-        text.erase(text.find_last_not_of("\r\n") + 1);
-        text = text + "\r\n\r\n" + notFoundHint;
-    }
-    ::MessageBoxA(owner ? owner->m_hWnd : nullptr, text.c_str(), "File error", MB_OK | MB_ICONSTOP);
+    std::string text = FileErrorText(path, error, AfxSystemErrorText(error), notFoundHint);
+    ::MessageBoxA(owner ? owner->m_hWnd : nullptr, text.c_str(), kFileErrorCaption, MB_OK | MB_ICONSTOP);
 }
 
 bool CFile::Open(const std::string& path, UINT flags, const CWnd* owner)

@@ -8,13 +8,15 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 class CWnd;
 
 // Shows the file-error box for `path` and the system error `error`. A
 // `notFoundHint` is added when the error says the file or its folder does
 // not exist.
-void ReportFileError(const CWnd* owner, const std::string& path, DWORD error, const char* notFoundHint = nullptr);
+void ReportFileError(const CWnd* owner, const std::string& path, DWORD error,
+                     const std::string& notFoundHint = std::string());
 
 class CFile {
 public:
@@ -24,7 +26,7 @@ public:
     };
 
     // `notFoundHint`: what the file-error box adds when the file is not there.
-    explicit CFile(const char* notFoundHint = nullptr) : m_notFoundHint(notFoundHint) {}
+    explicit CFile(std::string notFoundHint = std::string()) : m_notFoundHint(std::move(notFoundHint)) {}
     virtual ~CFile() { CFile::Close(); }
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
@@ -40,7 +42,7 @@ public:
 protected:
     void Fail(DWORD error) const { ReportFileError(m_owner, m_path, error, m_notFoundHint); }
 
-    const char* m_notFoundHint;
+    std::string m_notFoundHint;
     HANDLE m_hFile = INVALID_HANDLE_VALUE;
     std::string m_path;
     const CWnd* m_owner = nullptr;

@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <new>
 
+#include "app/Refusals.h"
+
 namespace {
 
-const char kOutOfMemory[] = "There is not enough memory to complete this step.";
-const char kUnexpected[] = "An unexpected error stopped this step.";
 
 #ifndef RUNTIME_CONSOLE
 // The page that is up, active or not: the first visible window of ours that
@@ -41,7 +41,7 @@ BOOL CALLBACK FindPage(HWND window, LPARAM found)
     // window of the thread is blocked instead.
     HWND page = nullptr;
     ::EnumThreadWindows(::GetCurrentThreadId(), FindPage, reinterpret_cast<LPARAM>(&page));
-    ::MessageBoxA(page, text, "Error", MB_OK | MB_ICONSTOP | MB_SETFOREGROUND | (page ? 0 : MB_TASKMODAL));
+    ::MessageBoxA(page, text, kErrorCaption, MB_OK | MB_ICONSTOP | MB_SETFOREGROUND | (page ? 0 : MB_TASKMODAL));
     ::ExitProcess(1);
 #endif
 }
@@ -58,7 +58,7 @@ void* operator new(std::size_t size)
 {
     void* block = Allocate(size);
     if (!block)
-        Stop(kOutOfMemory);
+        Stop(kOutOfMemoryText);
     return block;
 }
 
@@ -112,37 +112,37 @@ namespace std {
 
 void __throw_bad_alloc()
 {
-    Stop(kOutOfMemory);
+    Stop(kOutOfMemoryText);
 }
 
 void __throw_bad_array_new_length()
 {
-    Stop(kOutOfMemory);
+    Stop(kOutOfMemoryText);
 }
 
 void __throw_invalid_argument(const char*)
 {
-    Stop(kUnexpected);
+    Stop(kUnexpectedText);
 }
 
 void __throw_length_error(const char*)
 {
-    Stop(kUnexpected);
+    Stop(kUnexpectedText);
 }
 
 void __throw_logic_error(const char*)
 {
-    Stop(kUnexpected);
+    Stop(kUnexpectedText);
 }
 
 void __throw_out_of_range(const char*)
 {
-    Stop(kUnexpected);
+    Stop(kUnexpectedText);
 }
 
 void __throw_out_of_range_fmt(const char*, ...)
 {
-    Stop(kUnexpected);
+    Stop(kUnexpectedText);
 }
 
 }  // namespace std
@@ -150,5 +150,5 @@ void __throw_out_of_range_fmt(const char*, ...)
 // A pure virtual function called through a half-built or half-destroyed object.
 extern "C" void __cxa_pure_virtual()
 {
-    Stop(kUnexpected);
+    Stop(kUnexpectedText);
 }

@@ -7,6 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include "framework/SystemError.h"
 #include "packager/CodePage.h"
 #else
 #include <dirent.h>
@@ -49,14 +50,14 @@ std::string Narrow(const wchar_t* wide)
     return ToUtf8(text);
 }
 
+// In the report's own form, which the Linux build's strerror texts share: no
+// full stop, no line break.
 std::string SystemErrorText(DWORD error)
 {
-    char text[256];
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                                  sizeof text, nullptr);
-    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == '.'))
-        --length;
-    return length > 0 ? std::string(text, length) : "system error " + std::to_string(error);
+    std::string text = AfxSystemErrorText(error);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == '.'))
+        text.pop_back();
+    return !text.empty() ? text : "system error " + std::to_string(error);
 }
 #endif
 

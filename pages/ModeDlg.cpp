@@ -4,14 +4,8 @@
 
 #include "app/InstallerState.h"
 #include "app/PackageFiles.h"
+#include "app/Refusals.h"
 #include "framework/File.h"
-
-namespace {
-// The notes are the maker's own Thai text, written in the Thai code page like
-// everything it ships: they read the same whatever code page the customer's
-// Windows gives programs that are not Unicode.
-const UINT kNotesCodePage = 874;
-}
 
 const CommandEntry<CModeDlg> CModeDlg::kCommands[] = {
     {IDC_INSTALL, BN_CLICKED, &CModeDlg::OnInstallClicked},
@@ -65,7 +59,7 @@ void CModeDlg::LoadNotes(const std::string& path)
 {
     // Others may read the notes meanwhile: a sync client, the search indexer
     // or a virus scanner often has a file just unpacked open.
-    CFile file(kPackageNotFoundHint);
+    CFile file(PackageNotFoundHint());
     if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite, this))
         return;
     ULONGLONG length = 0;

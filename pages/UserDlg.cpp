@@ -2,9 +2,9 @@
 
 #include "app/FixedText.h"
 #include "app/InstallerState.h"
+#include "app/Refusals.h"
 #include "palm/DesktopFolder.h"
 #include "palm/FileQueue.h"
-#include "palm/FolderPath.h"
 #include "palm/InstallAid.h"
 #include "palm/UserOrder.h"
 
@@ -26,41 +26,28 @@ void CUserDlg::DoDataExchange(CDataExchange* pDX)
 BOOL CUserDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    std::string folder = FindDesktopFolder();
-    g_state.desktopFolder = folder;
-    if (folder == kDesktopNotFound) {
-        MessageBox("Cannot find Palm Desktop !!\n\nPlease install Palm Desktop Application.", "Error",
-                   MB_OK | MB_ICONSTOP);
-        return FALSE;
-    }
-    // A relative path would be resolved against the current directory or
-    // drive, the package's own disc or download folder, where anyone could
-    // have put a library of that name. Checked before any load, on every
-    // system, whatever search order its loader has.
-    if (!IsFullFolderPath(folder)) {
+    g_state.desktopFolder = FindDesktopFolder();
+    // Checked before any load, on every system, whatever search order its
+    // loader has.
+    DesktopProblem problem = JudgeDesktopFolder(g_state.desktopFolder, kDesktopNotFound);
+    if (problem != DesktopProblem::None) {
         g_state.libraryPath[0] = '\0';
-        std::string text = std::string("The registry value ") + kDesktopValueName +
-                           " does not hold a full folder path:\r\n\r\n\"" + folder +
-                           "\"\r\n\r\nPalm Desktop's install library is not loaded from it. "
-                           "Please reinstall Palm Desktop.";
-        MessageBox(text.c_str(), "Error", MB_OK | MB_ICONSTOP);
+        MessageBox(DesktopProblemText(problem, g_state.desktopFolder, kDesktopValueName).c_str(), kErrorCaption,
+                   MB_OK | MB_ICONSTOP);
+        // Without Palm Desktop the page leaves the focus unset, and its list empty.
+        return problem == DesktopProblem::NotFound ? FALSE : TRUE;
+    }
+    if (!BuildLibraryPath(g_state.desktopFolder))
         return TRUE;
-    }
-    if (!BuildLibraryPath(g_state.desktopFolder)) {
-        std::string text = "The Palm Desktop folder is too long to load its install library:\r\n\r\n" + folder;
-        MessageBox(text.c_str(), "Error", MB_OK | MB_ICONSTOP);
-        return TRUE;
-    }
-    if (BindUserEntries(this)) {
-        FillUserList();
-        ReleaseInstallAid();
-    }
+    CInstallAid library;
+    if (library.BindUserEntries(this))
+        FillUserList(library);
     return TRUE;
 }
 
-void CUserDlg::FillUserList()
+void CUserDlg::FillUserList(const CInstallAid& library)
 {
-    g_state.userCount = g_state.getUserCountEntry();
+    g_state.userCount = library.GetUserCount();
 
     userList.SetExtendedStyle(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     RECT rect;
@@ -74,7 +61,7 @@ void CUserDlg::FillUserList()
     int count = g_state.userCount < kMaxUsers ? g_state.userCount : kMaxUsers;
     for (int i = 0; i < count; ++i) {
         short size = kNameSlot;
-        g_state.getUserEntry(static_cast<unsigned int>(i), g_state.userNames[i], &size);
+        library.GetUser(static_cast<unsigned int>(i), g_state.userNames[i], &size);
         // A name the library left unterminated is read as its first 49 bytes.
         g_state.userNames[i][kNameSlot - 1] = '\0';
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/Dialog.h"
+#include "palm/InstallAid.h"
 #include "res/resource.h"
 
 class CUserDlg : public CDialog {
@@ -22,7 +23,7 @@ protected:
     bool OnNotify(NMHDR* notification, LRESULT* result) override;
 
 private:
-    void FillUserList();
+    void FillUserList(const CInstallAid& library);
 
     static const NotifyEntry<CUserDlg> kNotifications[];
 };

@@ -2,51 +2,20 @@
 
 #include "app/FixedText.h"
 #include "app/InstallerState.h"
+#include "app/Refusals.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
 #include "palm/FolderPath.h"
 
 namespace {
 
-const char kLibraryName[] = "Instaide.dll";
-// The folder as the registry holds it, whatever it ends in: room for a
-// separator and the name in the path field (242 characters).
-const std::size_t kLongestFolder = kLibraryPathSlot - 1 - 1 - (sizeof kLibraryName - 1);
-
-void ReportLibraryProblem(const CWnd* owner, const std::string& what)
+void ReportLibraryProblem(const CWnd* owner, LibraryProblem problem, const char* entry = "")
 {
-    std::string text = "Palm Desktop's install library cannot be used:\r\n\r\n" +
-                       std::string(g_state.libraryPath) + "\r\n\r\n" + what +
-                       "\r\n\r\nPlease reinstall Palm Desktop.";
-    owner->MessageBox(text.c_str(), "Error", MB_OK | MB_ICONSTOP);
+    owner->MessageBox(LibraryProblemText(g_state.libraryPath, problem, entry).c_str(), kErrorCaption,
+                      MB_OK | MB_ICONSTOP);
 }
 
-bool Load(const CWnd* owner)
-{
-    if (g_state.libraryPath[0] == '\0')
-        return false;
-    // Palm Desktop's library needs DLLs of its own folder, as Palm Desktop
-    // finds them, when it loads and later as it runs; a DLL of the same name
-    // beside the installer must not stand in.
-    g_state.libraryHandle = AfxLoadLibraryFromFolder(g_state.libraryPath);
-    if (!g_state.libraryHandle) {
-        ReportLibraryProblem(owner, "It could not be loaded.");
-        return false;
-    }
-    return true;
-}
-
-FARPROC Resolve(const CWnd* owner, const char* name)
-{
-    FARPROC entry = ::GetProcAddress(g_state.libraryHandle, name);
-    if (!entry) {
-        ReportLibraryProblem(owner, std::string("It has no entry point ") + name + ".");
-        ReleaseInstallAid();
-    }
-    return entry;
-}
-
-// GetProcAddress hands back a generic pointer; the typedefs above are the
+// GetProcAddress hands back a generic pointer; the typedefs are the
 // library's real signatures.
 template <class Fn>
 Fn As(FARPROC entry)
@@ -58,14 +27,54 @@ Fn As(FARPROC entry)
 
 bool BuildLibraryPath(const std::string& desktopFolder)
 {
-    if (desktopFolder.size() <= kLongestFolder &&
-        CopyText(g_state.libraryPath, PathInFolder(desktopFolder, kLibraryName).c_str()))
+    if (CopyText(g_state.libraryPath, PathInFolder(desktopFolder, kInstallAidName).c_str()))
         return true;
     g_state.libraryPath[0] = '\0';
     return false;
 }
 
-bool BindUserEntries(const CWnd* owner)
+CInstallAid::~CInstallAid()
+{
+    Release();
+}
+
+bool CInstallAid::Load(const CWnd* owner)
+{
+    if (g_state.libraryPath[0] == '\0')
+        return false;
+    // Palm Desktop's library needs DLLs of its own folder, as Palm Desktop
+    // finds them, when it loads and later as it runs; a DLL of the same name
+    // beside the installer must not stand in.
+    g_state.libraryHandle = AfxLoadLibraryFromFolder(g_state.libraryPath);
+    if (!g_state.libraryHandle) {
+        ReportLibraryProblem(owner, LibraryProblem::NotLoaded);
+        return false;
+    }
+    return true;
+}
+
+// A library without the entry is let go at once: the step cannot run.
+FARPROC CInstallAid::Resolve(const CWnd* owner, const char* name)
+{
+    FARPROC entry = ::GetProcAddress(g_state.libraryHandle, name);
+    if (!entry) {
+        ReportLibraryProblem(owner, LibraryProblem::NoEntryPoint, name);
+        Release();
+    }
+    return entry;
+}
+
+void CInstallAid::Release()
+{
+    if (g_state.libraryHandle)
+        AfxFreeLibraryFromFolder(g_state.libraryHandle);
+    g_state.libraryHandle = nullptr;
+    g_state.getUserCountEntry = nullptr;
+    g_state.getUserEntry = nullptr;
+    g_state.installFileEntry = nullptr;
+}
+
+bool CInstallAid::BindUserEntries(const CWnd* owner)
 {
     if (!Load(owner))
         return false;
@@ -80,7 +89,7 @@ bool BindUserEntries(const CWnd* owner)
     return true;
 }
 
-bool BindInstallEntry(const CWnd* owner)
+bool CInstallAid::BindInstallEntry(const CWnd* owner)
 {
     if (!Load(owner))
         return false;
@@ -91,12 +100,17 @@ bool BindInstallEntry(const CWnd* owner)
     return true;
 }
 
-void ReleaseInstallAid()
+int CInstallAid::GetUserCount() const
 {
-    if (g_state.libraryHandle)
-        AfxFreeLibraryFromFolder(g_state.libraryHandle);
-    g_state.libraryHandle = nullptr;
-    g_state.getUserCountEntry = nullptr;
-    g_state.getUserEntry = nullptr;
-    g_state.installFileEntry = nullptr;
+    return g_state.getUserCountEntry();
+}
+
+int CInstallAid::GetUser(unsigned int index, char* name, short* size) const
+{
+    return g_state.getUserEntry(index, name, size);
+}
+
+int CInstallAid::InstallFile(char* user, char* path) const
+{
+    return g_state.installFileEntry(user, path);
 }

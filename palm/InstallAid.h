@@ -1,5 +1,6 @@
-// Binding of Palm Desktop's install-aid library, Instaide.dll, loaded at run
-// time from the Palm Desktop folder and held only for the length of one step.
+// Palm Desktop's install-aid library, Instaide.dll, loaded at run time from
+// the Palm Desktop folder and held only for the length of one step: the
+// step's scope. Its entry points are reached through the scope alone.
 #pragma once
 
 #include <windows.h>
@@ -15,15 +16,33 @@ typedef int(WINAPI* PltInstallFileFn)(char* user, char* path);
 class CWnd;
 
 // Builds the library path from the Desktop folder into the installer state,
-// one separator between them; false (and an empty path) for a folder over
-// 242 characters, which a separator and the name would not fit beside.
+// one separator between them; false (and an empty path) when it does not fit
+// the field (JudgeDesktopFolder refuses such a folder first).
 bool BuildLibraryPath(const std::string& desktopFolder);
 
-// Load the library by its path and resolve the entries one step needs. On
-// failure a message box owned by `owner` names the library, nothing is held
-// and no entry is set.
-bool BindUserEntries(const CWnd* owner);
-bool BindInstallEntry(const CWnd* owner);
+// One step's hold on the library. Binding loads it and fills the installer
+// state's handle and the step's entry points; the end of the scope releases
+// the library and clears them. One scope at a time.
+class CInstallAid {
+public:
+    CInstallAid() = default;
+    ~CInstallAid();
+    CInstallAid(const CInstallAid&) = delete;
+    CInstallAid& operator=(const CInstallAid&) = delete;
 
-// Releases the library and forgets every entry resolved from it.
-void ReleaseInstallAid();
+    // Load the library by its path and resolve the entries one step needs.
+    // On failure a message box owned by `owner` names the library, nothing
+    // is held and no entry is set.
+    bool BindUserEntries(const CWnd* owner);
+    bool BindInstallEntry(const CWnd* owner);
+
+    // Only after the step's Bind succeeded.
+    int GetUserCount() const;
+    int GetUser(unsigned int index, char* name, short* size) const;
+    int InstallFile(char* user, char* path) const;
+
+private:
+    bool Load(const CWnd* owner);
+    FARPROC Resolve(const CWnd* owner, const char* name);
+    void Release();
+};

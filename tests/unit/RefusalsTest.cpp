@@ -1,4 +1,6 @@
-#include "app/StartupText.h"
+#include "app/Refusals.h"
+
+#include "app/InstallerLimits.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +42,92 @@ TEST(ControlsFailureText, NamesTheFileAndTheReason)
     EXPECT_NE(text.find("C:\\WINDOWS\\system32\\comctl32.dll"), std::string::npos) << text;
     EXPECT_NE(text.find("Module not found (error 126)."), std::string::npos) << text;
     EXPECT_NE(text.find("Nothing has been installed."), std::string::npos) << text;
+}
+
+}  // namespace
+
+namespace {
+
+const char kNotFound[] = "Hotsync not found!!";
+
+TEST(JudgeDesktopFolder, OneCauseForBothMoments)
+{
+    std::string longest = "C:\\" + std::string(kLongestDesktopFolder - 3, 'p');
+    struct {
+        std::string folder;
+        DesktopProblem problem;
+    } rows[] = {
+        {kNotFound, DesktopProblem::NotFound},
+        {"", DesktopProblem::NotFullPath},
+        {"Palm", DesktopProblem::NotFullPath},
+        {"\\Palm", DesktopProblem::NotFullPath},
+        {"C:Palm", DesktopProblem::NotFullPath},
+        // Too long and relative: relative is what the customer must hear.
+        {std::string(300, 'p'), DesktopProblem::NotFullPath},
+        {"C:\\", DesktopProblem::None},
+        {longest, DesktopProblem::None},
+        {longest + "\\", DesktopProblem::TooLong},
+    };
+    for (const auto& row : rows) {
+        DesktopProblem got = JudgeDesktopFolder(row.folder, kNotFound);
+        EXPECT_EQ(got, row.problem) << row.folder;
+        if (got == DesktopProblem::None)
+            continue;
+        // As the page opens and again when it is confirmed, in other words.
+        std::string atOpen = DesktopProblemText(got, row.folder, "DesktopPath");
+        std::string atConfirm = ConfirmRefusal(ConfirmProblem::NoLibrary, got);
+        EXPECT_FALSE(atOpen.empty()) << row.folder;
+        EXPECT_NE(atOpen, atConfirm);
+        EXPECT_NE(atConfirm.find("so there is no HotSync user to install for.\r\n\r\nNothing was installed."),
+                  std::string::npos)
+            << atConfirm;
+    }
+    EXPECT_EQ(DesktopProblemText(DesktopProblem::NotFound, kNotFound, "DesktopPath"),
+              "Cannot find Palm Desktop !!\n\nPlease install Palm Desktop Application.");
+}
+
+TEST(FileErrorText, HintOnlyForWhatIsNotThere)
+{
+    const std::string hint = PackageNotFoundHint();
+    for (const PackageMode& mode : kPackageModes) {
+        EXPECT_NE(hint.find(mode.list), std::string::npos) << hint;
+        EXPECT_NE(hint.find(mode.notes), std::string::npos) << hint;
+    }
+    EXPECT_EQ(FileErrorText("C:\\p\\install.tms", 2, "File not found.\r\n", hint),
+              "The file \"C:\\p\\install.tms\" could not be read.\r\n\r\nFile not found.\r\n\r\n" + hint);
+    EXPECT_EQ(FileErrorText("x", 3, "", hint), "The file \"x\" could not be read.\r\n\r\nSystem error 3.\r\n\r\n" + hint);
+    // A file that is there but cannot be read is no sign of a half-extracted package.
+    EXPECT_EQ(FileErrorText("x", 32, "Sharing violation.\r\n", hint),
+              "The file \"x\" could not be read.\r\n\r\nSharing violation.\r\n");
+    EXPECT_EQ(FileErrorText("x", 223, "", ""), "The file \"x\" could not be read.\r\n\r\nSystem error 223.");
+}
+
+TEST(ListRefusal, NamesTheLineAsTheBoxCanShowIt)
+{
+    EXPECT_EQ(ListRefusal("C:\\p\\install.cfg", {ListProblem::TooManyFiles, 201}, "a.prc"),
+              "The package list \"C:\\p\\install.cfg\" cannot be used: it names more than " +
+                  std::to_string(kMaxFiles) + " files (line 201: \"a.prc\").\r\n\r\nNothing was installed.");
+    std::string zero = ListRefusal("l", {ListProblem::ZeroByte, 3}, std::string("a.prc\0.bad", 10));
+    EXPECT_NE(zero.find("this line holds a zero byte (line 3: \"a.prc\")."), std::string::npos) << zero;
+}
+
+TEST(QueueFailureText, FirstTwentyThenACount)
+{
+    EXPECT_TRUE(IsQueued(0));
+    EXPECT_TRUE(IsQueued(-512));   // already waiting in the queue
+    EXPECT_FALSE(IsQueued(-1));
+    EXPECT_FALSE(IsQueued(1));
+
+    std::vector<RefusedFile> refused;
+    for (int i = 0; i < 25; ++i)
+        refused.push_back({"f" + std::to_string(i) + ".prc", -i - 1});
+    std::string text = QueueFailureText("Alice", refused);
+    EXPECT_EQ(text.compare(0, 51, "Palm Desktop did not queue these files for Alice:\r\n"), 0) << text;
+    EXPECT_NE(text.find("\r\nf19.prc (error -20)\r\n... and 5 more\r\n\r\nPress OK"), std::string::npos) << text;
+    EXPECT_EQ(text.find("f20.prc"), std::string::npos) << text;
+    EXPECT_EQ(QueueFailureText("Bob", {{"a.prc", -7}}),
+              "Palm Desktop did not queue these files for Bob:\r\n\r\na.prc (error -7)\r\n\r\nPress OK on this page to "
+              "try again.");
 }
 
 }  // namespace

@@ -1,0 +1,197 @@
+#include "app/Refusals.h"
+
+#include "app/InstallerLimits.h"
+#include "app/PackageFiles.h"
+#include "palm/FolderPath.h"
+
+namespace {
+
+// The system's codes for a file, and for a folder on its path, that is not there.
+const unsigned long kFileNotFound = 2;
+const unsigned long kPathNotFound = 3;
+
+const char kNothingInstalled[] = "\r\n\r\nNothing was installed.";
+const int kRefusedFilesShown = 20;
+
+const char* ListProblemText(ListProblem problem)
+{
+    switch (problem) {
+    case ListProblem::TooManyFiles:
+        return nullptr;   // worded with the limit, below
+    case ListProblem::PathTooLong:
+        return "the full path of this file is too long";
+    case ListProblem::ZeroByte:
+        return "this line holds a zero byte";
+    case ListProblem::None:
+        break;
+    }
+    return "";
+}
+
+// Why confirming found no library to queue with.
+const char* NoLibraryReason(DesktopProblem why)
+{
+    switch (why) {
+    case DesktopProblem::NotFound:
+        return "Palm Desktop was not found, so there is no HotSync user to install for.";
+    case DesktopProblem::NotFullPath:
+        return "Palm Desktop's folder in the registry is not a full folder path, so there is no HotSync user "
+               "to install for.";
+    case DesktopProblem::TooLong:
+    case DesktopProblem::None:
+        break;
+    }
+    return "Palm Desktop's folder is too long to load its install library, so there is no HotSync user to "
+           "install for.";
+}
+
+}  // namespace
+
+std::string SystemReason(unsigned long error, const std::string& description)
+{
+    if (error == 0)
+        return "Windows gave no reason.";
+    std::string line = description;
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' ' || line.back() == '.'))
+        line.pop_back();
+    if (line.empty())
+        line = "System error";
+    return line + " (error " + std::to_string(error) + ").";
+}
+
+std::string FileErrorText(const std::string& path, unsigned long error, const std::string& description,
+                          const std::string& notFoundHint)
+{
+    std::string text = "The file \"" + path + "\" could not be read.\r\n\r\n" +
+                       (!description.empty() ? description : "System error " + std::to_string(error) + ".");
+    if (!notFoundHint.empty() && (error == kFileNotFound || error == kPathNotFound)) {
+        // The system's text ends with a line break of its own.
+        text.erase(text.find_last_not_of("\r\n") + 1);
+        text += "\r\n\r\n" + notFoundHint;
+    }
+    return text;
+}
+
+// Most often setup.exe was started from inside the zip file it shipped in:
+// Windows then extracts that one file to a temporary folder and runs it there.
+std::string PackageNotFoundHint()
+{
+    std::string files;
+    for (const PackageMode& mode : kPackageModes)
+        files += std::string(mode.notes) + ", ";
+    for (const PackageMode& mode : kPackageModes)
+        files += std::string(mode.list) + ", ";
+    files.erase(files.size() - 2);
+    return "setup.exe must be run from the folder that holds its package files: " + files +
+           " and the files the lists name. If you opened it from inside a zip file, first extract all the files, "
+           "then run setup.exe from the extracted folder.";
+}
+
+DesktopProblem JudgeDesktopFolder(const std::string& folder, const char* notFound)
+{
+    if (folder == notFound)
+        return DesktopProblem::NotFound;
+    // A relative path would be resolved against the current directory or
+    // drive, the package's own disc or download folder, where anyone could
+    // have put a library of that name.
+    if (!IsFullFolderPath(folder))
+        return DesktopProblem::NotFullPath;
+    if (folder.size() > static_cast<std::size_t>(kLongestDesktopFolder))
+        return DesktopProblem::TooLong;
+    return DesktopProblem::None;
+}
+
+std::string DesktopProblemText(DesktopProblem problem, const std::string& folder, const char* valueName)
+{
+    switch (problem) {
+    case DesktopProblem::NotFound:
+        return "Cannot find Palm Desktop !!\n\nPlease install Palm Desktop Application.";
+    case DesktopProblem::NotFullPath:
+        return std::string("The registry value ") + valueName + " does not hold a full folder path:\r\n\r\n\"" +
+               folder + "\"\r\n\r\nPalm Desktop's install library is not loaded from it. Please reinstall Palm Desktop.";
+    case DesktopProblem::TooLong:
+        return "The Palm Desktop folder is too long to load its install library:\r\n\r\n" + folder;
+    case DesktopProblem::None:
+        break;
+    }
+    return std::string();
+}
+
+std::string LibraryProblemText(const std::string& libraryPath, LibraryProblem problem, const char* entry)
+{
+    std::string what = problem == LibraryProblem::NotLoaded ? std::string("It could not be loaded.")
+                                                            : std::string("It has no entry point ") + entry + ".";
+    return "Palm Desktop's install library cannot be used:\r\n\r\n" + libraryPath + "\r\n\r\n" + what +
+           "\r\n\r\nPlease reinstall Palm Desktop.";
+}
+
+std::string ConfirmRefusal(ConfirmProblem problem, DesktopProblem why)
+{
+    const char* text = "";
+    switch (problem) {
+    case ConfirmProblem::NoLibrary:
+        text = NoLibraryReason(why);
+        break;
+    case ConfirmProblem::NoUsers:
+        text = "Palm Desktop lists no HotSync user to install for.";
+        break;
+    case ConfirmProblem::NoneChecked:
+        text = "No HotSync user is checked. Please check the user to install for.";
+        break;
+    case ConfirmProblem::NoName:
+        text = "The checked HotSync user has no name, so Palm Desktop cannot install for it.";
+        break;
+    }
+    return text + std::string(kNothingInstalled);
+}
+
+std::string ListRefusal(const std::string& listPath, const ListResult& result, const std::string& lineText)
+{
+    const char* problem = ListProblemText(result.problem);
+    std::string what = problem ? problem : "it names more than " + std::to_string(kMaxFiles) + " files";
+    // The line up to a zero byte in it: the box could show no more.
+    std::string shown = lineText.substr(0, lineText.find('\0'));
+    return "The package list \"" + listPath + "\" cannot be used: " + what + " (line " + std::to_string(result.line) +
+           ": \"" + shown + "\")." + kNothingInstalled;
+}
+
+std::string MissingFileRefusal(const std::string& file, const std::string& listPath)
+{
+    return "The package file \"" + file + "\", named in \"" + listPath + "\", is missing." + kNothingInstalled;
+}
+
+bool IsQueued(int result)
+{
+    // The library's answer for a file already waiting in the user's queue.
+    const int kAlreadyQueued = -512;
+    return result == 0 || result == kAlreadyQueued;
+}
+
+std::string QueueFailureText(const std::string& user, const std::vector<RefusedFile>& refused)
+{
+    std::string text = "Palm Desktop did not queue these files for " + user + ":\r\n";
+    int shown = 0;
+    for (const RefusedFile& file : refused) {
+        if (++shown > kRefusedFilesShown)
+            break;
+        text += "\r\n" + file.path + " (error " + std::to_string(file.result) + ")";
+    }
+    if (refused.size() > static_cast<std::size_t>(kRefusedFilesShown))
+        text += "\r\n... and " + std::to_string(refused.size() - kRefusedFilesShown) + " more";
+    return text + "\r\n\r\nPress OK on this page to try again.";
+}
+
+std::string PageFailureText(const std::string& page, const std::string& reason, bool filesQueued)
+{
+    std::string text = "The installer cannot show its " + page + " page:\r\n\r\n" + reason + "\r\n\r\n";
+    if (filesQueued)
+        return text + "The files are in Palm Desktop's install queue: HotSync your handheld to install them.";
+    return text + "Nothing has been installed.";
+}
+
+std::string ControlsFailureText(const std::string& path, const std::string& reason)
+{
+    return "The installer cannot list the HotSync users: it cannot use the Windows common controls\r\n" +
+           (path.empty() ? std::string("the system folder") : path) + "\r\n\r\n" + reason +
+           "\r\n\r\nNothing has been installed.";
+}

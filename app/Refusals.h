@@ -1,0 +1,93 @@
+// Every refusal and failure a customer can meet, decided and worded here: the
+// pages, the Palm side and the framework find out what happened and show the
+// text in a message box. Plain C++ without the Windows API, so that every
+// wording is checked natively.
+//
+// The texts are 8-bit ANSI text, shown through the ANSI message box: ASCII
+// only, apart from the names and paths they quote, which are the system's own
+// ANSI bytes. A Thai word here would be garbage on an English Windows.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "palm/PackageList.h"
+
+// The captions: the file-error box, and every other stop.
+inline constexpr char kErrorCaption[] = "Error";
+inline constexpr char kFileErrorCaption[] = "File error";
+
+// What the program's runtime says when a step fails inside it and the run
+// ends where it stands.
+inline constexpr char kOutOfMemoryText[] = "There is not enough memory to complete this step.";
+inline constexpr char kUnexpectedText[] = "An unexpected error stopped this step.";
+
+// ---------------------------------------------------------------- system errors
+
+// The system's description of `error` (as FormatMessage gave it: it may end
+// in a line break, or be empty when the system has none) made into one line
+// a customer can pass on: "<description> (error N)." Error 0 tells nothing,
+// so it reads as no reason given.
+std::string SystemReason(unsigned long error, const std::string& description);
+
+// ---------------------------------------------------------------- files
+
+// The file-error box for a file that could not be read: the system's
+// description as it stands ("System error N." when it has none). When the
+// error says the file or its folder is not there, `notFoundHint` follows.
+std::string FileErrorText(const std::string& path, unsigned long error, const std::string& description,
+                          const std::string& notFoundHint);
+
+// The hint for a file of the package that is not there.
+std::string PackageNotFoundHint();
+
+// ---------------------------------------------------------------- Palm Desktop's folder
+
+// Why Palm Desktop's install library cannot be loaded from its folder, if
+// it cannot: decided once for both moments the customer hears of it.
+enum class DesktopProblem { None, NotFound, NotFullPath, TooLong };
+
+// `folder` as FindDesktopFolder gave it (`notFound` is its answer for no folder).
+DesktopProblem JudgeDesktopFolder(const std::string& folder, const char* notFound);
+
+// As the user page opens; `valueName` names the registry value read.
+std::string DesktopProblemText(DesktopProblem problem, const std::string& folder, const char* valueName);
+
+// ---------------------------------------------------------------- the library
+
+enum class LibraryProblem { NotLoaded, NoEntryPoint };
+// `entry` names the entry point that is missing.
+std::string LibraryProblemText(const std::string& libraryPath, LibraryProblem problem, const char* entry = "");
+
+// ---------------------------------------------------------------- confirming the user page
+
+// What stops the files from being queued before the first one is handed
+// over. Every such refusal says that nothing was installed.
+enum class ConfirmProblem { NoLibrary, NoUsers, NoneChecked, NoName };
+std::string ConfirmRefusal(ConfirmProblem problem, DesktopProblem why = DesktopProblem::None);
+
+std::string ListRefusal(const std::string& listPath, const ListResult& result, const std::string& lineText);
+std::string MissingFileRefusal(const std::string& file, const std::string& listPath);
+
+// The library's answer for one file: queued, or already waiting in the
+// user's queue (queued all the same), or refused.
+bool IsQueued(int result);
+
+struct RefusedFile {
+    std::string path;
+    int result;
+};
+// `refused` in list order; the box names the first 20 of them.
+std::string QueueFailureText(const std::string& user, const std::vector<RefusedFile>& refused);
+
+// ---------------------------------------------------------------- the run
+
+// `page` names the page ("disclaimer"); `filesQueued` says whether the files
+// had already been handed to Palm Desktop when the page failed.
+std::string PageFailureText(const std::string& page, const std::string& reason, bool filesQueued);
+
+// `path` is the full path of the common controls that could not be loaded or
+// used, empty when the system folder could not be read.
+std::string ControlsFailureText(const std::string& path, const std::string& reason);
+inline constexpr char kControlsRefused[] =
+    "They refused to register the list of users (InitCommonControlsEx failed).";
