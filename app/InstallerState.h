@@ -1,6 +1,6 @@
-// The one process-wide record through which the pages hand data to each other.
-// Plain data: fixed fields start zero-filled and are written only through the
-// bounded helpers of FixedText.h.
+// The one process-wide record through which the pages hand data to each other;
+// docs/design.md says who writes and who reads each part, and when. Fixed
+// fields start zero-filled and are written only through FixedText.h.
 #pragma once
 
 #include <windows.h>
