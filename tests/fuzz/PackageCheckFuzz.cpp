@@ -51,7 +51,7 @@ void CheckList(const std::string& bytes)
         FUZZ_CHECK(f.file == "install.cfg", "finding names %s", f.file.c_str());
         // Only the opening words tell the rule: names can appear further on.
         overLimit += f.text.rfind("the list names more than 200 files", 0) == 0;
-        tooLong += f.text.rfind("this ", 0) == 0 && f.severity == Severity::Error;
+        tooLong += f.text.rfind("this ", 0) == 0 && f.severity() == Severity::Error;
     }
     FUZZ_CHECK(overLimit <= 1, "%zu over-limit findings", overLimit);
     if (!zero)

@@ -104,7 +104,7 @@ public:
         Lines lines;
         for (const Finding& f : report.findings)
             lines.push_back(f.file + (f.line ? ":" + std::to_string(f.line) : std::string()) +
-                            (f.severity == Severity::Error ? ": error: " : ": warning: ") + f.text);
+                            (f.severity() == Severity::Error ? ": error: " : ": warning: ") + f.text);
         if (out)
             *out = report;
         return lines;
@@ -428,9 +428,11 @@ TEST(PalmHeader, Plausibility)
         {PalmFile("Guide", false, 65535, 78), 78, PalmKind::Record, {"its header lists 65535 records"}},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> got = CheckPalmHeader(reinterpret_cast<const unsigned char*>(c.bytes.data()),
-                                                       std::min(c.bytes.size(), kPalmHeaderSize), c.fileSize,
-                                                       c.expected);
+        Lines got;
+        for (const PalmProblem& problem : CheckPalmHeader(reinterpret_cast<const unsigned char*>(c.bytes.data()),
+                                                          std::min(c.bytes.size(), kPalmHeaderSize), c.fileSize,
+                                                          c.expected))
+            got.push_back(problem.text);
         ExpectFindings(c.problems, got);
     }
     PalmKind kind;
