@@ -6,15 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "packager/Rules.h"
 #include "palm/PackageList.h"
-
-enum class Severity { Error, Warning };
 
 struct Finding {
     std::string file;   // relative to the package folder
     int line;           // 1-based line of a list or notes file; 0 for the whole file
-    Severity severity;
-    std::string text;
+    Rule rule;
+    std::string text;   // what is wrong and why, without the rule's id
+
+    Severity severity() const { return RuleSeverity(rule); }
 };
 
 // A list entry the installer would take and that fits a path slot: a
@@ -36,7 +37,7 @@ int DeepestFolderFor(int entryLength);
 
 // The line-level rules of one list: blank lines, blanks around a name, zero
 // bytes, over-long names (one error per line of the file, however many reads
-// the installer makes of it) and the 200-entry limit. Appends its findings,
+// the installer makes of it) and the kMaxFiles limit. Appends its findings,
 // adds the number of the list's entries to *entryCount and returns those
 // that fit.
 std::vector<ListEntry> CheckListLines(const std::string& listName, const std::vector<ListLine>& lines,

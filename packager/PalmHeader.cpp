@@ -1,5 +1,7 @@
 #include "packager/PalmHeader.h"
 
+#include "packager/Folder.h"
+
 namespace {
 
 const std::size_t kNameField = 32;
@@ -42,33 +44,61 @@ bool PalmKindOfName(const std::string& name, PalmKind* kind)
     return false;
 }
 
-std::vector<std::string> CheckPalmHeader(const unsigned char* head, std::size_t size, std::uint64_t fileSize,
+std::vector<PalmProblem> CheckPalmHeader(const unsigned char* head, std::size_t size, std::uint64_t fileSize,
                                          PalmKind expected)
 {
-    std::vector<std::string> problems;
+    std::vector<PalmProblem> problems;
     if (size < kPalmHeaderSize || fileSize < kPalmHeaderSize) {
-        problems.push_back("it is " + std::to_string(fileSize) + (fileSize == 1 ? " byte" : " bytes") + " long, too short for a Palm OS database (" +
-                           std::to_string(kPalmHeaderSize) + "-byte header)");
+        problems.push_back({Rule::PalmTooShort, "it is " + std::to_string(fileSize) +
+                                                    (fileSize == 1 ? " byte" : " bytes") +
+                                                    " long, too short for a Palm OS database (" +
+                                                    std::to_string(kPalmHeaderSize) + "-byte header)"});
         return problems;
     }
     bool terminated = false;
     for (std::size_t i = 0; i < kNameField && !terminated; ++i)
         terminated = head[i] == 0;
     if (!terminated)
-        problems.push_back("its database name is not terminated within 32 bytes");
+        problems.push_back({Rule::PalmNameUnterminated, "its database name is not terminated within " +
+                                                            std::to_string(kNameField) + " bytes"});
     else if (head[0] == 0)
-        problems.push_back("its database name is empty");
+        problems.push_back({Rule::PalmNameEmpty, "its database name is empty"});
 
     bool resource = (BigEndian16(head + kAttributesAt) & kResourceFlag) != 0;
     if (resource && expected == PalmKind::Record)
-        problems.push_back("it is a resource database (an application), but the name says record database");
+        problems.push_back({Rule::PalmKindMismatch,
+                            "it is a resource database (an application), but the name says record database"});
     else if (!resource && expected == PalmKind::Resource)
-        problems.push_back("it is a record database, but a .prc should be a resource database");
+        problems.push_back(
+            {Rule::PalmKindMismatch, "it is a record database, but a .prc should be a resource database"});
 
     std::uint64_t count = BigEndian16(head + kRecordCountAt);
     std::uint64_t entries = kPalmHeaderSize + count * (resource ? kResourceEntry : kRecordEntry);
     if (entries > fileSize)
-        problems.push_back("its header lists " + std::to_string(count) + (resource ? " resource" : " record") + (count == 1 ? "" : "s") +
-                           ", more than the file's " + std::to_string(fileSize) + " bytes can hold");
+        problems.push_back({Rule::PalmCountBeyondFile, "its header lists " + std::to_string(count) +
+                                                           (resource ? " resource" : " record") +
+                                                           (count == 1 ? "" : "s") + ", more than the file's " +
+                                                           std::to_string(fileSize) + " bytes can hold"});
     return problems;
+}
+
+void CheckListedFile(const std::string& root, const std::string& actual, std::vector<Finding>* findings)
+{
+    PalmKind kind;
+    std::string head, error;
+    std::string shown = Quote(actual);
+    shown = shown.substr(1, shown.size() - 2);
+    if (!ReadHead(root + "/" + actual, kPalmHeaderSize, &head, &error)) {
+        findings->push_back({shown, 0, Rule::FileUnreadable, "cannot be read: " + error});
+        return;
+    }
+    if (!PalmKindOfName(actual, &kind)) {
+        findings->push_back({shown, 0, Rule::FileNotPalmDatabase,
+                             "is not a Palm OS database (.prc, .pdb or .pqa); Palm Desktop may not install it"});
+        return;
+    }
+    EntryInfo info = LookAt(root + "/" + actual);
+    for (const PalmProblem& problem :
+         CheckPalmHeader(reinterpret_cast<const unsigned char*>(head.data()), head.size(), info.size, kind))
+        findings->push_back({shown, 0, problem.rule, "does not look like a Palm OS database: " + problem.text});
 }

@@ -1,5 +1,7 @@
 #include "packager/TextCheck.h"
 
+#include <algorithm>
+
 ByteOrderMark FindByteOrderMark(const std::string& bytes)
 {
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
@@ -9,6 +11,11 @@ ByteOrderMark FindByteOrderMark(const std::string& bytes)
     if (bytes.compare(0, 2, "\xFE\xFF") == 0)
         return ByteOrderMark::Utf16BE;
     return ByteOrderMark::None;
+}
+
+bool IsAscii(const std::string& bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::size_t ByteOrderMarkSize(ByteOrderMark mark)

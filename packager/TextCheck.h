@@ -16,6 +16,9 @@ const char* ByteOrderMarkName(ByteOrderMark mark);
 // Utf16LE, Utf16BE or None.
 ByteOrderMark FindUtf16(const std::string& bytes);
 
+// True when every byte is below 0x80.
+bool IsAscii(const std::string& bytes);
+
 // True when the bytes are well-formed UTF-8 (no overlong forms, no
 // surrogates, nothing past U+10FFFF) and hold at least one non-ASCII
 // character. Thai text in code page 874 practically never passes.

@@ -30,7 +30,7 @@ set +e
 out=$("$checker" "$work/Broken"); status=$?
 set -e
 [ "$status" -eq 1 ] || fail "broken package: exit status $status"
-echo "$out" | grep -qx 'install.cfg:2: error: "MiraboGuide.pdb" is missing' || fail "broken package: $out"
+echo "$out" | grep -qx 'install\.cfg:2: error: .* \[file-missing\]' || fail "broken package: $out"
 
 for args in "$work/none" "$work/Mirabo/install.cfg" ""; do
     set +e

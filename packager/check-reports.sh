@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# The checker's reports on real folders, word for word: the demo package,
-# names saved as UTF-8 and in code page 874 with files of those names on disk,
-# a list read in code page 1252, a folder with a Thai name, one folder for
-# each kind of mistake, and the command line's answers (usage, unknown
-# option, wrong code page). Each run's report and exit status must be those
-# in packager/expected-reports.txt. Given check-package.exe too, it runs that
-# under Wine (Thai locale; English for the Thai-named folder) on the same
-# folders and its reports must be the same, line for line; given
-# codepage-check.exe as well, that checks the code page tables against
-# Windows' own conversions.
+# The checker's reports on real folders: the demo package, names saved as
+# UTF-8 and in code page 874 with files of those names on disk, a list read
+# in code page 1252, a folder with a Thai name, one folder for each kind of
+# mistake, and the command line's answers (usage, unknown option, wrong code
+# page). Each run's report and exit status must be those in
+# packager/expected-reports.txt, where a finding is its place, severity and
+# rule id alone ("install.cfg:3: error: [file-missing]"), so that a reworded
+# message changes none of them; the few wordings that matter beyond the rule
+# (names quoted as \xHH, code pages, limits) are checked whole below. Given
+# check-package.exe too, it runs that under Wine (Thai locale; English for
+# the Thai-named folder) on the same folders and its reports must be the
+# same, word for word; given codepage-check.exe as well, that checks the
+# code page tables against Windows' own conversions.
 #   packager/check-reports.sh <check-package> <work dir> [<check-package.exe> [<codepage-check.exe>]]
 # With --update, writes the native reports to expected-reports.txt instead.
 set -euo pipefail
@@ -82,15 +85,20 @@ variant missing
 rm missing/update.tms missing/MiraboGuide.pdb
 mkdir missing/update.cfg.tmp && rm missing/update.cfg && mv missing/update.cfg.tmp missing/update.cfg
 
-# One run: its report and exit status appended to reports.txt; under Wine
-# (in the locale $locale) the same, or the run fails.
+# A finding without its message: "FILE[:LINE]: error: [rule-id]".
+by_rule() { sed -E 's/^([^:]*(:[0-9]+)?: (error|warning): ).* (\[[a-z0-9-]+\])$/\1\4/'; }
+
+# One run: its report and exit status appended to reports.txt (findings by
+# rule) and full-reports.txt (word for word); under Wine (in the locale
+# $locale) the same word for word, or the run fails.
 locale=th_TH.UTF-8
 run() {
     set +e
     "$native" "$@" >"$work/linux.out" 2>"$work/linux.err"; local a=$?
     set -e
-    { echo "== check-package $*"; cat "$work/linux.out"; sed 's/^/stderr: /' "$work/linux.err"
+    { echo "== check-package $*"; by_rule <"$work/linux.out"; sed 's/^/stderr: /' "$work/linux.err"
       echo "exit status $a"; } >>"$work/reports.txt"
+    cat "$work/linux.out" >>"$work/full-reports.txt"
     [ -n "$exe" ] || return 0
     set +e
     LANG=$locale LC_ALL=$locale wine "$exe" "$@" 2>"$work/wine.err" | tr -d '\r' >"$work/wine.out"
@@ -102,7 +110,7 @@ run() {
     diff -u "$work/linux.err" <(tr -d '\r' <"$work/wine.err") >&2 || fail "check-package $*: the error streams differ"
 }
 
-rm -f "$work/reports.txt"
+rm -f "$work/reports.txt" "$work/full-reports.txt"
 for folder in demo utf8 cp874 marks lengths names missing; do
     run "$folder"
 done
@@ -121,6 +129,19 @@ if [ "$update" = 1 ]; then
 else
     diff -u "$expected" "$work/reports.txt" >&2 || fail "the reports are not those in $expected"
 fi
+# Wordings that matter beyond the rule, each a whole finding of the runs
+# above: bytes outside printable ASCII as \xHH in list names and in names on
+# disk, the code page the names were read in, the path limits.
+wording=(
+    'install.cfg:2: error: "\xC3\xBCber.pdb" is missing as Windows reads it: the list is UTF-8, but the installer reads names in the system'"'"'s code page (874 here), where these bytes are other letters; keep names to plain ASCII letters, digits, '"'"'.'"'"', '"'"'-'"'"' and '"'"'_'"'"' [file-name-utf8]'
+    'install.cfg:3: warning: "\xFCN\xCF.PDB" is found as "\xC3\x9Cn\xC3\xAF.pdb" only because Windows ignores case; write it as it is on disk, or it breaks on case-sensitive media [file-name-case]'
+    'update.cfg:1: error: "Tab\x09here.pdb": a Windows file name cannot hold control characters [file-name-character]'
+    'update.cfg:1: error: the list starts with a UTF-8 byte-order mark, which the installer takes as part of the first name, "\xEF\xBB\xBFMiraboReader.prc", so it finds no such file; save the list without a byte-order mark [list-byte-order-mark]'
+    'install.cfg:3: error: this 350-character entry does not fit a 199-character path even in a drive root (at most 196 characters); the installer refuses the list [list-entry-too-long]'
+)
+for line in "${wording[@]}"; do
+    grep -qxF -- "$line" "$work/full-reports.txt" || fail "no report says, word for word: $line"
+done
 if [ -n "$tables" ]; then
     wine "$tables" | tr -d '\r' || fail "the code page tables differ from Windows' own"
 fi

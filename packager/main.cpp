@@ -30,7 +30,8 @@ void Print(const Finding& f)
     std::string where = f.file;
     if (f.line > 0)
         where += ":" + std::to_string(f.line);
-    std::printf("%s: %s: %s\n", where.c_str(), f.severity == Severity::Error ? "error" : "warning", f.text.c_str());
+    std::printf("%s: %s: %s [%s]\n", where.c_str(), f.severity() == Severity::Error ? "error" : "warning",
+                f.text.c_str(), RuleId(f.rule));
 }
 
 void PrintDepth(const PackageReport& report)

@@ -1,20 +1,29 @@
 // The package checker's readers on any bytes: the bytes as a package list
-// (line rules) and as the head of a Palm OS database, the text checks and
-// the conversions of names.
+// (line rules), as release notes and as the head of a Palm OS database, the
+// text checks and the conversions of names.
 #include "packager/PackageCheck.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "FuzzCheck.h"
+#include "app/InstallerLimits.h"
+#include "app/PackageFiles.h"
 #include "packager/CodePage.h"
+#include "packager/NotesCheck.h"
 #include "packager/PalmHeader.h"
 #include "packager/TextCheck.h"
 
 namespace {
+
+bool IsOfGroup(Rule rule, const char* prefix)
+{
+    return std::strncmp(RuleId(rule), prefix, std::strlen(prefix)) == 0;
+}
 
 void CheckList(const std::string& bytes)
 {
@@ -49,9 +58,9 @@ void CheckList(const std::string& bytes)
         FUZZ_CHECK(f.line >= 1 && static_cast<std::size_t>(f.line) <= lines.size(), "finding on line %d of %zu reads",
                    f.line, lines.size());
         FUZZ_CHECK(f.file == "install.cfg", "finding names %s", f.file.c_str());
-        // Only the opening words tell the rule: names can appear further on.
-        overLimit += f.text.rfind("the list names more than 200 files", 0) == 0;
-        tooLong += f.text.rfind("this ", 0) == 0 && f.severity == Severity::Error;
+        FUZZ_CHECK(IsOfGroup(f.rule, "list-"), "a list line breaks %s", RuleId(f.rule));
+        overLimit += f.rule == Rule::ListTooManyFiles;
+        tooLong += f.rule == Rule::ListEntryTooLong;
     }
     FUZZ_CHECK(overLimit <= 1, "%zu over-limit findings", overLimit);
     if (!zero)
@@ -61,15 +70,37 @@ void CheckList(const std::string& bytes)
                tooLong, entries.size(), count);
 }
 
+// The notes' encoding is one finding, and UTF-16 explains all else.
+void CheckNotes(const std::string& bytes)
+{
+    std::vector<Finding> findings;
+    CheckNotesText(kPackageModes[0], bytes, &findings);
+    std::size_t encodings = 0, utf16 = 0;
+    int lines = 1 + static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
+    for (const Finding& f : findings) {
+        FUZZ_CHECK(IsOfGroup(f.rule, "notes-"), "notes break %s", RuleId(f.rule));
+        FUZZ_CHECK(f.line >= 0 && f.line <= lines, "finding on line %d of %d", f.line, lines);
+        encodings += f.rule == Rule::NotesUtf16 || f.rule == Rule::NotesUtf8 || f.rule == Rule::NotesByteOrderMark;
+        utf16 += f.rule == Rule::NotesUtf16;
+    }
+    FUZZ_CHECK(encodings <= 1, "%zu encoding findings", encodings);
+    FUZZ_CHECK(utf16 == 0 || findings.size() == 1, "UTF-16 notes with %zu findings", findings.size());
+    FUZZ_CHECK(!bytes.empty() || (findings.size() == 1 && findings[0].rule == Rule::NotesEmpty),
+               "empty notes with %zu findings", findings.size());
+}
+
 void CheckHeader(const std::string& bytes)
 {
     std::size_t size = std::min(bytes.size(), kPalmHeaderSize);
     for (PalmKind kind : {PalmKind::Record, PalmKind::Resource}) {
-        std::vector<std::string> problems =
+        std::vector<PalmProblem> problems =
             CheckPalmHeader(reinterpret_cast<const unsigned char*>(bytes.data()), size, bytes.size(), kind);
         if (bytes.size() < kPalmHeaderSize)
-            FUZZ_CHECK(problems.size() == 1, "%zu problems with a %zu-byte file", problems.size(), bytes.size());
+            FUZZ_CHECK(problems.size() == 1 && problems[0].rule == Rule::PalmTooShort,
+                       "%zu problems with a %zu-byte file", problems.size(), bytes.size());
         FUZZ_CHECK(problems.size() <= 3, "%zu problems", problems.size());
+        for (const PalmProblem& problem : problems)
+            FUZZ_CHECK(IsOfGroup(problem.rule, "palm-"), "a header breaks %s", RuleId(problem.rule));
     }
 }
 
@@ -92,6 +123,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     std::string bytes(reinterpret_cast<const char*>(data), size);
     CheckList(bytes);
+    // Larger notes are refused before their bytes are looked at.
+    if (bytes.size() <= kMaxNotesBytes)
+        CheckNotes(bytes);
     CheckHeader(bytes);
     CheckText(bytes);
     return 0;

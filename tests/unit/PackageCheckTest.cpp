@@ -95,7 +95,8 @@ public:
         Write("Reader.prc", PalmFile("Reader", true, 1, 88));
         Write("Guide.pdb", PalmFile("Guide", false, 2, 100));
     }
-    // Findings as the tool prints them: "file:line: error: text".
+    // The findings by where and which rule: "file:line: rule-id", or
+    // "file: rule-id" for the whole file.
     Lines Check(PackageReport* out = nullptr, int codePage = kDefaultCodePage) const
     {
         PackageReport report;
@@ -103,8 +104,8 @@ public:
         EXPECT_TRUE(CheckPackage(root_, codePage, &report, &failure)) << failure;
         Lines lines;
         for (const Finding& f : report.findings)
-            lines.push_back(f.file + (f.line ? ":" + std::to_string(f.line) : std::string()) +
-                            (f.severity == Severity::Error ? ": error: " : ": warning: ") + f.text);
+            lines.push_back(f.file + (f.line ? ":" + std::to_string(f.line) : std::string()) + ": " +
+                            RuleId(f.rule));
         if (out)
             *out = report;
         return lines;
@@ -112,12 +113,12 @@ public:
     std::string root_;
 };
 
-// Every finding starts with one of `prefixes`, in order, one each.
-void ExpectFindings(const Lines& prefixes, const Lines& found)
+// Finding `i` says `words`: where the wording matters beyond the rule, the
+// names as quoted and the numbers the maker acts on.
+void ExpectSays(const PackageReport& report, std::size_t i, const std::string& words)
 {
-    ASSERT_EQ(prefixes.size(), found.size()) << ::testing::PrintToString(found);
-    for (std::size_t i = 0; i < found.size(); ++i)
-        EXPECT_EQ(0u, found[i].rfind(prefixes[i], 0)) << "finding " << i << ": " << found[i];
+    ASSERT_LT(i, report.findings.size());
+    EXPECT_NE(std::string::npos, report.findings[i].text.find(words)) << report.findings[i].text;
 }
 
 TEST(PackageCheck, CleanPackageAndItsDepth)
@@ -125,7 +126,7 @@ TEST(PackageCheck, CleanPackageAndItsDepth)
     Package p;
     p.Standard("Reader.prc\r\nGuide.pdb\r\n");
     PackageReport report;
-    ExpectFindings({}, p.Check(&report));
+    EXPECT_EQ(Lines(), p.Check(&report));
     EXPECT_EQ(3, report.entries);
     EXPECT_EQ(10, report.longestEntry);
     EXPECT_EQ("install.cfg:1", report.longestWhere);
@@ -163,16 +164,13 @@ TEST(PackageCheck, ListLineRules)
     PackageReport report;
     // Each mistake once: the mark by name, a long line as one error however
     // many reads the installer makes of it.
-    ExpectFindings({"install.cfg:1: error: the list starts with a UTF-8 byte-order mark, which the installer takes as "
-                    "part of the first name, \"\\xEF\\xBB\\xBFReader.prc\", so it finds no such file",
-                    "install.cfg:2: warning: blank line",
-                    "install.cfg:3: warning: \" Guide.pdb\" has leading or trailing blanks",
-                    "install.cfg:3: error: \" Guide.pdb\" is missing",
-                    "install.cfg:4: error: holds a zero byte",
-                    "install.cfg:5: error: this 197-character entry does not fit a 199-character path even in a drive "
-                    "root (at most 196 characters); the installer refuses the list",
-                    "install.cfg:6: error: this 350-character entry does not fit"},
-                   p.Check(&report));
+    EXPECT_EQ((Lines{"install.cfg:1: list-byte-order-mark", "install.cfg:2: list-blank-line",
+                     "install.cfg:3: list-name-blanks", "install.cfg:3: file-missing", "install.cfg:4: list-zero-byte",
+                     "install.cfg:5: list-entry-too-long", "install.cfg:6: list-entry-too-long"}),
+              p.Check(&report));
+    ExpectSays(report, 0, "first name, \"\\xEF\\xBB\\xBFReader.prc\", so");
+    ExpectSays(report, 5, "this 197-character entry does not fit a 199-character path even in a drive root (at most "
+                          "196 characters)");
     EXPECT_EQ(6, report.entries);
     // The depth still comes, from the entries that fit.
     EXPECT_EQ(13, report.longestEntry);
@@ -184,13 +182,12 @@ TEST(PackageCheck, ListsOfBlankLinesOrUtf16AreOneFinding)
 {
     Package p;
     p.Standard("\r\n\r\n", std::string("R\0e\0a\0d\0e\0r\0.\0p\0r\0c\0\r\0\n\0", 24));
-    ExpectFindings({"install.cfg: warning: names no file; choosing Install installs nothing",
-                    "update.cfg: error: is UTF-16 (little-endian) text; the installer reads lists as 8-bit text in "
-                    "the ANSI code page and refuses this one"},
-                   p.Check());
+    PackageReport report;
+    EXPECT_EQ((Lines{"install.cfg: list-empty", "update.cfg: list-utf16"}), p.Check(&report));
+    ExpectSays(report, 1, "is UTF-16 (little-endian) text");
     p.Write("update.cfg", std::string("\xFE\xFF\0R\0.\0p\0r\0c", 12));
-    ExpectFindings({"install.cfg: warning: names no file", "update.cfg: error: is UTF-16 (big-endian) text"},
-                   p.Check());
+    EXPECT_EQ((Lines{"install.cfg: list-empty", "update.cfg: list-utf16"}), p.Check(&report));
+    ExpectSays(report, 1, "is UTF-16 (big-endian) text");
 }
 
 TEST(PackageCheck, EveryShallowEntryIsWarnedAndTheDepthStays)
@@ -202,12 +199,11 @@ TEST(PackageCheck, EveryShallowEntryIsWarnedAndTheDepthStays)
     p.Write(deep, PalmFile("Long", false, 0, 78));
     p.Write(deeper, PalmFile("Long", false, 0, 78));
     PackageReport report;
-    ExpectFindings({"install.cfg:2: warning: this 193-character entry fits only in a folder path of at most 5 "
-                    "characters; a customer who copies the package deeper cannot install it",
-                    "install.cfg:3: error: this 350-character entry",
-                    "update.cfg:1: warning: this 194-character entry fits only in a folder path of at most 4 "
-                    "characters"},
-                   p.Check(&report));
+    EXPECT_EQ((Lines{"install.cfg:2: list-entry-limits-depth", "install.cfg:3: list-entry-too-long",
+                     "update.cfg:1: list-entry-limits-depth"}),
+              p.Check(&report));
+    ExpectSays(report, 0, "this 193-character entry fits only in a folder path of at most 5 characters");
+    ExpectSays(report, 2, "this 194-character entry fits only in a folder path of at most 4 characters");
     EXPECT_EQ(4, report.deepestFolder);
     EXPECT_EQ("update.cfg:1", report.longestWhere);
 }
@@ -216,36 +212,41 @@ TEST(PackageCheck, TwoHundredEntriesAtMost)
 {
     Package p;
     std::string list;
-    for (int i = 0; i < 201; ++i) {
+    for (int i = 0; i <= kMaxFiles; ++i) {
         p.Write("f" + std::to_string(i) + ".pdb", PalmFile("f", false, 0, 78));
         list += "f" + std::to_string(i) + ".pdb\r\n" + (i == 100 ? "\r\n" : "");
     }
     p.Standard(list);
-    Lines found = p.Check();
-    ExpectFindings({"install.cfg:102: warning: blank line",
-                    "install.cfg:202: error: the list names more than 200 files"},
-                   found);
-    // A line read in two pieces is two of the installer's 200.
+    PackageReport report;
+    // The blank line does not count, but moves the entry over the limit down one line.
+    std::string over = std::to_string(kMaxFiles + 2);
+    EXPECT_EQ((Lines{"install.cfg:102: list-blank-line", "install.cfg:" + over + ": list-too-many-files"}),
+              p.Check(&report));
+    ExpectSays(report, 1, "the list names more than " + std::to_string(kMaxFiles) + " files");
+    // A line read in two pieces is two of the installer's kMaxFiles.
     list = std::string(350, 'y') + "\r\n";
-    for (int i = 0; i < 199; ++i)
+    for (int i = 0; i < kMaxFiles - 1; ++i)
         list += "Guide.pdb\r\n";
     p.Write("install.cfg", list);
-    ExpectFindings({"install.cfg:1: error: this 350-character entry",
-                    "install.cfg:2: warning: \"Guide.pdb\" is listed 199 times (lines 2, 3, 4, ..., 200); Palm "
-                    "Desktop queues it each time",
-                    "install.cfg:200: error: the list names more than 200 files"},
-                   p.Check());
+    std::string last = std::to_string(kMaxFiles);
+    EXPECT_EQ((Lines{"install.cfg:1: list-entry-too-long", "install.cfg:2: list-repeated-file",
+                     "install.cfg:" + last + ": list-too-many-files"}),
+              p.Check(&report));
+    ExpectSays(report, 1, "\"Guide.pdb\" is listed " + std::to_string(kMaxFiles - 1) + " times (lines 2, 3, 4, ..., " +
+                              last + ")");
 }
 
 TEST(PackageCheck, ARepeatedFileIsOneWarningWithItsCount)
 {
     Package p;
     p.Standard("Guide.pdb\r\nReader.prc\r\nguide.PDB\r\n.\\Guide.pdb\r\n", "Reader.prc\r\nReader.prc\r\n");
-    ExpectFindings({"install.cfg:1: warning: \"Guide.pdb\" is listed 3 times (lines 1, 3 and 4); Palm Desktop "
-                    "queues it each time",
-                    "install.cfg:3: warning: \"guide.PDB\" is found as \"Guide.pdb\" only because Windows ignores case",
-                    "update.cfg:1: warning: \"Reader.prc\" is listed 2 times (lines 1 and 2)"},
-                   p.Check());
+    PackageReport report;
+    EXPECT_EQ((Lines{"install.cfg:1: list-repeated-file", "install.cfg:3: file-name-case",
+                     "update.cfg:1: list-repeated-file"}),
+              p.Check(&report));
+    // Told by the first line's spelling; a line that differs only in case is the same file.
+    ExpectSays(report, 0, "\"Guide.pdb\" is listed 3 times (lines 1, 3 and 4)");
+    ExpectSays(report, 1, "\"guide.PDB\" is found as \"Guide.pdb\"");
 }
 
 TEST(PackageCheck, NamesAreFoundAsWindowsFindsThem)
@@ -273,26 +274,24 @@ TEST(PackageCheck, NamesAreFoundAsWindowsFindsThem)
                "aux\r\n"
                "LPT9\r\n"
                "Tab\there.pdb\r\n");
-    ExpectFindings({"install.cfg:1: warning: \"data\\extra.PDB\" is found as \"Data/Extra.pdb\" only because "
-                    "Windows ignores case",
-                    "install.cfg:1: warning: \"data\\extra.PDB\" is listed 3 times (lines 1, 2 and 3)",
-                    "install.cfg:3: warning: \"Data\\\\.\\Extra.pdb. \" has leading or trailing blanks",
-                    "install.cfg:5: error: \"Data\\Missing.pdb\" is missing (no \"Missing.pdb\" in \"Data\")",
-                    "install.cfg:6: error: \"Empty\" is a folder, not a file",
-                    "install.cfg:7: error: \"Guide.pdb\\x.pdb\": \"Guide.pdb\" is a file, not a folder",
-                    "install.cfg:8: error: \"..\\Mirabo\\Guide.pdb\" names a file outside the package folder",
-                    "install.cfg:9: error: \"a:b.pdb\": a Windows file name cannot hold ':'",
-                    "install.cfg:10: error: \"nul.pdb\": \"nul.pdb\" is the name of a Windows device",
-                    "install.cfg:11: error: \"Reader.prc\\\": \"Reader.prc\" is a file, not a folder",
-                    "install.cfg:12: error: \"C:\\Mirabo\\Guide.pdb\" is an absolute path, which names a file "
-                    "outside the package folder",
-                    "install.cfg:13: error: \"Data\\COM0\": \"COM0\" is the name of a Windows device",
-                    "install.cfg:14: error: \"lpt0.txt\": \"lpt0.txt\" is the name of a Windows device",
-                    "install.cfg:15: error: \"Con .pdb\": \"Con .pdb\" is the name of a Windows device",
-                    "install.cfg:16: error: \"aux\": \"aux\" is the name of a Windows device",
-                    "install.cfg:17: error: \"LPT9\": \"LPT9\" is the name of a Windows device",
-                    "install.cfg:18: error: \"Tab\\x09here.pdb\": a Windows file name cannot hold control characters"},
-                   p.Check());
+    PackageReport report;
+    EXPECT_EQ((Lines{"install.cfg:1: file-name-case", "install.cfg:1: list-repeated-file",
+                     "install.cfg:3: list-name-blanks", "install.cfg:5: file-missing", "install.cfg:6: file-is-folder",
+                     "install.cfg:7: file-parent-is-file", "install.cfg:8: file-outside-package",
+                     "install.cfg:9: file-name-character", "install.cfg:10: file-name-device",
+                     "install.cfg:11: file-parent-is-file", "install.cfg:12: file-absolute-path",
+                     "install.cfg:13: file-name-device", "install.cfg:14: file-name-device",
+                     "install.cfg:15: file-name-device", "install.cfg:16: file-name-device",
+                     "install.cfg:17: file-name-device", "install.cfg:18: file-name-character"}),
+              p.Check(&report));
+    // The report names the part of the path that is wrong, and shows bytes a
+    // name cannot show as \xHH.
+    ExpectSays(report, 1, "\"data\\extra.PDB\" is listed 3 times (lines 1, 2 and 3)");
+    ExpectSays(report, 3, "\"Data\\Missing.pdb\" is missing (no \"Missing.pdb\" in \"Data\")");
+    ExpectSays(report, 5, "\"Guide.pdb\\x.pdb\": \"Guide.pdb\" is a file, not a folder");
+    ExpectSays(report, 7, "cannot hold ':'");
+    ExpectSays(report, 11, "\"Data\\COM0\": \"COM0\" is the name of a Windows device");
+    ExpectSays(report, 16, "\"Tab\\x09here.pdb\": a Windows file name cannot hold control characters");
 }
 
 // The installer hands Windows the list's bytes, which it reads in the
@@ -306,23 +305,22 @@ TEST(PackageCheck, NamesAreReadInTheCustomersCodePage)
     p.Standard("\xC3\xBC" "ber.prc\r\n"
                "\xA1\xA2.pdb\r\n"
                "\xA1\xA3.pdb\r\n");
-    ExpectFindings({"install.cfg:1: error: \"\\xC3\\xBCber.prc\" is missing as Windows reads it: the list is "
-                    "UTF-8, but the installer reads names in the system's code page (874 here)",
-                    "install.cfg:2: warning: \"\\xA1\\xA2.pdb\" is not plain ASCII: Windows finds it only where the "
-                    "system's code page is 874, the one it was saved in; keep names to plain ASCII",
-                    "install.cfg:3: error: \"\\xA1\\xA3.pdb\" is missing"},
-                   p.Check());
+    PackageReport report;
+    EXPECT_EQ((Lines{"install.cfg:1: file-name-utf8", "install.cfg:2: file-name-not-ascii",
+                     "install.cfg:3: file-missing"}),
+              p.Check(&report));
+    ExpectSays(report, 0, "\"\\xC3\\xBCber.prc\" is missing as Windows reads it");
+    ExpectSays(report, 0, "the system's code page (874 here)");
+    ExpectSays(report, 1, "the system's code page is 874, the one it was saved in");
     // The same folder for a Western customer: code page 1252, with case
     // folded beyond ASCII ("\xDC" is U+00DC, upper-case u umlaut).
     p.Write("install.cfg", "\xFC" "ber.prc\r\n\xDC" "BER.prc\r\n\xA1\xA2.pdb\r\n");
-    ExpectFindings({"install.cfg:1: warning: \"\\xFCber.prc\" is not plain ASCII: Windows finds it only where the "
-                    "system's code page is 1252",
-                    "install.cfg:1: warning: \"\\xFCber.prc\" is listed 2 times",
-                    "install.cfg:2: warning: \"\\xDCBER.prc\" is not plain ASCII",
-                    "install.cfg:2: warning: \"\\xDCBER.prc\" is found as \"\\xC3\\xBCber.prc\" only because Windows "
-                    "ignores case",
-                    "install.cfg:3: error: \"\\xA1\\xA2.pdb\" is missing"},
-                   p.Check(nullptr, 1252));
+    EXPECT_EQ((Lines{"install.cfg:1: file-name-not-ascii", "install.cfg:1: list-repeated-file",
+                     "install.cfg:2: file-name-not-ascii", "install.cfg:2: file-name-case",
+                     "install.cfg:3: file-missing"}),
+              p.Check(&report, 1252));
+    ExpectSays(report, 0, "the system's code page is 1252");
+    ExpectSays(report, 3, "\"\\xDCBER.prc\" is found as \"\\xC3\\xBCber.prc\"");
 }
 
 TEST(CodePage, ConvertsAsWindowsDoes)
@@ -353,10 +351,12 @@ TEST(PackageCheck, MissingAndMisplacedFiles)
     p.Folder("update.cfg");
     p.Write("Readme.txt", "hello");
     p.Write("install.cfg", "Readme.txt\r\nReader.prc\r\n");
-    ExpectFindings({"update.tms: error: is missing; the mode page shows a file error when Update is chosen",
-                    "Readme.txt: warning: is not a Palm OS database",
-                    "update.cfg: error: is a folder; choosing Update ends in a file error"},
-                   p.Check());
+    PackageReport report;
+    EXPECT_EQ((Lines{"update.tms: notes-missing", "Readme.txt: file-not-palm-database", "update.cfg: list-not-a-file"}),
+              p.Check(&report));
+    // What the customer meets depends on the mode.
+    ExpectSays(report, 0, "the mode page shows a file error when Update is chosen");
+    ExpectSays(report, 2, "is a folder; choosing Update ends in a file error");
 }
 
 TEST(PackageCheck, NotesRules)
@@ -366,16 +366,16 @@ TEST(PackageCheck, NotesRules)
     p.Write("install.tms", std::string(kMaxNotesBytes, 'a'));
     const char notes[] = "Thai \xE0\xB8\x81 in UTF-8\nsecond\0 line\r\n";
     p.Write("update.tms", std::string(notes, sizeof notes - 1));
-    ExpectFindings({"update.tms: warning: is UTF-8 text; the mode page reads code page 874 (Thai)",
-                    "update.tms:2: warning: holds a zero byte (at byte 24)",
-                    "update.tms: warning: has lines ending in LF alone"},
-                   p.Check());
+    PackageReport report;
+    EXPECT_EQ((Lines{"update.tms: notes-utf8", "update.tms:2: notes-zero-byte", "update.tms: notes-lf-line-ends"}),
+              p.Check(&report));
+    ExpectSays(report, 1, "(at byte 24)");
 
     p.Write("install.tms", std::string(kMaxNotesBytes + 1, 'a'));
     p.Write("update.tms", "");
-    ExpectFindings({"install.tms: error: is 1048577 bytes, over the installer's limit of 1048576 bytes",
-                    "update.tms: warning: is empty"},
-                   p.Check());
+    EXPECT_EQ((Lines{"install.tms: notes-too-large", "update.tms: notes-empty"}), p.Check(&report));
+    ExpectSays(report, 0, "is " + std::to_string(kMaxNotesBytes + 1) + " bytes, over the installer's limit of " +
+                              std::to_string(kMaxNotesBytes) + " bytes");
 }
 
 TEST(PackageCheck, NotesEncodingIsOneFinding)
@@ -385,17 +385,12 @@ TEST(PackageCheck, NotesEncodingIsOneFinding)
     // UTF-16 explains its zero bytes and its line ends; a mark on UTF-8 is part of the same mistake.
     p.Write("install.tms", std::string("\xFF\xFEH\0i\0\n\0", 8));
     p.Write("update.tms", "\xEF\xBB\xBFThai \xE0\xB8\x81\r\n");
-    ExpectFindings({"install.tms: warning: is UTF-16 (little-endian) text; the mode page reads code page 874",
-                    "update.tms: warning: is UTF-8 text with a byte-order mark; the mode page reads code page 874 "
-                    "(Thai) and shows its non-ASCII characters as garbage; save it as plain text in code page 874 "
-                    "(Thai), without a byte-order mark"},
-                   p.Check());
+    PackageReport report;
+    EXPECT_EQ((Lines{"install.tms: notes-utf16", "update.tms: notes-utf8"}), p.Check(&report));
+    ExpectSays(report, 1, "is UTF-8 text with a byte-order mark");
     p.Write("install.tms", std::string("H\0i\0\r\0\n\0", 8));
     p.Write("update.tms", "\xEF\xBB\xBFPlain\r\n");
-    ExpectFindings({"install.tms: warning: is UTF-16 (little-endian) text",
-                    "update.tms:1: warning: starts with a UTF-8 byte-order mark, which the mode page shows as three "
-                    "stray characters"},
-                   p.Check());
+    EXPECT_EQ((Lines{"install.tms: notes-utf16", "update.tms:1: notes-byte-order-mark"}), p.Check());
 }
 
 TEST(PackageCheck, QuotedNamesArePlainAscii)
@@ -409,29 +404,37 @@ TEST(PalmHeader, Plausibility)
         std::string bytes;
         std::uint64_t fileSize;
         PalmKind expected;
-        Lines problems;   // each starts so
+        Lines rules;
+        const char* says;   // part of the first problem's text, where its wording matters
     };
     std::string unterminated = PalmFile(std::string(32, 'N'), false, 0, 78);
     const Case cases[] = {
-        {PalmFile("Reader", true, 2, 98), 98, PalmKind::Resource, {}},
-        {PalmFile("Guide", false, 2, 94), 94, PalmKind::Record, {}},
-        {PalmFile("Guide", false, 0, 77), 77, PalmKind::Record, {"it is 77 bytes long, too short"}},
-        {PalmFile("Guide", false, 0, 1), 1, PalmKind::Record, {"it is 1 byte long, too short"}},
-        {unterminated, 78, PalmKind::Record, {"its database name is not terminated"}},
-        {PalmFile("", false, 0, 78), 78, PalmKind::Record, {"its database name is empty"}},
-        {PalmFile("Reader", false, 0, 78), 78, PalmKind::Resource, {"it is a record database, but a .prc"}},
-        {PalmFile("Guide", true, 0, 78), 78, PalmKind::Record, {"it is a resource database"}},
+        {PalmFile("Reader", true, 2, 98), 98, PalmKind::Resource, {}, nullptr},
+        {PalmFile("Guide", false, 2, 94), 94, PalmKind::Record, {}, nullptr},
+        {PalmFile("Guide", false, 0, 77), 77, PalmKind::Record, {"palm-too-short"}, "it is 77 bytes long"},
+        {PalmFile("Guide", false, 0, 1), 1, PalmKind::Record, {"palm-too-short"}, "it is 1 byte long"},
+        {unterminated, 78, PalmKind::Record, {"palm-name-unterminated"}, "not terminated within 32 bytes"},
+        {PalmFile("", false, 0, 78), 78, PalmKind::Record, {"palm-name-empty"}, nullptr},
+        {PalmFile("Reader", false, 0, 78), 78, PalmKind::Resource, {"palm-kind-mismatch"}, "a .prc should be"},
+        {PalmFile("Guide", true, 0, 78), 78, PalmKind::Record, {"palm-kind-mismatch"}, "the name says record"},
         // Entries are 10 bytes in a resource database, 8 in a record database.
-        {PalmFile("Reader", true, 2, 97), 97, PalmKind::Resource, {"its header lists 2 resources, more than"}},
-        {PalmFile("Guide", false, 3, 101), 101, PalmKind::Record, {"its header lists 3 records"}},
-        {PalmFile("Guide", false, 1, 85), 85, PalmKind::Record, {"its header lists 1 record, more than"}},
-        {PalmFile("Guide", false, 65535, 78), 78, PalmKind::Record, {"its header lists 65535 records"}},
+        {PalmFile("Reader", true, 2, 97), 97, PalmKind::Resource, {"palm-count-beyond-file"},
+         "its header lists 2 resources, more than the file's 97 bytes"},
+        {PalmFile("Guide", false, 3, 101), 101, PalmKind::Record, {"palm-count-beyond-file"}, nullptr},
+        {PalmFile("Guide", false, 1, 85), 85, PalmKind::Record, {"palm-count-beyond-file"}, "lists 1 record, more"},
+        {PalmFile("Guide", false, 65535, 78), 78, PalmKind::Record, {"palm-count-beyond-file"}, nullptr},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> got = CheckPalmHeader(reinterpret_cast<const unsigned char*>(c.bytes.data()),
-                                                       std::min(c.bytes.size(), kPalmHeaderSize), c.fileSize,
-                                                       c.expected);
-        ExpectFindings(c.problems, got);
+        std::vector<PalmProblem> problems = CheckPalmHeader(reinterpret_cast<const unsigned char*>(c.bytes.data()),
+                                                            std::min(c.bytes.size(), kPalmHeaderSize), c.fileSize,
+                                                            c.expected);
+        Lines rules;
+        for (const PalmProblem& problem : problems)
+            rules.push_back(RuleId(problem.rule));
+        EXPECT_EQ(c.rules, rules) << c.fileSize;
+        if (c.says && !problems.empty()) {
+            EXPECT_NE(std::string::npos, problems[0].text.find(c.says)) << problems[0].text;
+        }
     }
     PalmKind kind;
     EXPECT_TRUE(PalmKindOfName("a/B.PQA", &kind));

@@ -1,0 +1,40 @@
+#include "packager/TextFile.h"
+
+#include <cstddef>
+
+#include "packager/Folder.h"
+
+const char kListAdvice[] = "keep names to plain ASCII letters, digits, '.', '-' and '_'";
+const char kNotesAdvice[] = "save it as plain text in code page 874 (Thai), without a byte-order mark";
+
+bool ReadPackageText(const std::string& root, const std::string& name, std::uint64_t limit,
+                     const TextFileRules& rules, const std::string& whenMissing, std::vector<Finding>* findings,
+                     std::string* bytes)
+{
+    auto add = [&](Rule rule, const std::string& text) { findings->push_back({name, 0, rule, text}); };
+    EntryInfo info = LookAt(root + "/" + name);
+    if (!info.error.empty()) {
+        add(rules.unreadable, "cannot be read: " + info.error);
+        return false;
+    }
+    if (info.kind == EntryKind::Missing) {
+        add(rules.missing, "is missing; " + whenMissing);
+        return false;
+    }
+    if (info.kind != EntryKind::File) {
+        add(rules.notAFile,
+            std::string("is ") + (info.kind == EntryKind::Folder ? "a folder" : "not a file") + "; " + whenMissing);
+        return false;
+    }
+    if (info.size > limit) {
+        add(rules.tooLarge, "is " + Plural(info.size, "byte", "bytes") + ", over the installer's limit of " +
+                                std::to_string(limit) + " bytes; the customer gets a file error");
+        return false;
+    }
+    std::string error;
+    if (!ReadHead(root + "/" + name, static_cast<std::size_t>(limit), bytes, &error)) {
+        add(rules.unreadable, "cannot be read: " + error);
+        return false;
+    }
+    return true;
+}
