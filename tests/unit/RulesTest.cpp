@@ -1,5 +1,8 @@
 #include "packager/Rules.h"
 
+#include "app/InstallerLimits.h"
+#include "packager/PackageCheck.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -48,6 +51,26 @@ TEST(Rules, TheGuideListsEachRule)
     for (std::sregex_iterator i(guide.begin(), guide.end(), named), end; i != end; ++i, ++seen)
         EXPECT_EQ(1u, known.count((*i)[1].str())) << "the guide names " << (*i)[0].str();
     EXPECT_GT(seen, static_cast<int>(known.size()));
+}
+
+// The guide's numbers are the installer's own limits.
+TEST(Rules, TheGuideStatesTheInstallersLimits)
+{
+    std::string guide = Guide();
+    auto n = [](long long value) { return std::to_string(value); };
+    const std::string stated[] = {
+        "| files in one list | " + n(kMaxFiles) + " ",
+        "| full path of a package file | " + n(kPathSlot - 1) + " characters",
+        "| one list entry | " + n(kLongestEntry) + " characters",
+        "| notes file | " + n(kMaxNotesBytes >> 20) + " MiB |",
+        "| list line read at once | " + n(kListLineSlot - 1) + " characters",
+        "at most " + n(kLongestDesktopFolder) + " characters long",
+        "at most " + n(kMaxUsers) + " HotSync users",
+        "read up to " + n(kNameSlot - 1) + " characters",
+    };
+    EXPECT_EQ(kMaxNotesBytes & ((1u << 20) - 1), 0u);
+    for (const std::string& text : stated)
+        EXPECT_NE(std::string::npos, guide.find(text)) << text;
 }
 
 }  // namespace
