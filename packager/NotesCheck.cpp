@@ -19,8 +19,8 @@ bool CheckEncoding(const PackageMode& mode, const std::string& bytes, std::vecto
     if (utf16 != ByteOrderMark::None) {
         findings->push_back({mode.notes, 0, Rule::NotesUtf16,
                              std::string("is ") + ByteOrderMarkName(utf16) +
-                                 " text; the mode page reads code page 874 and shows it as garbage cut short at the "
-                                 "first zero byte; " + kNotesAdvice});
+                                 " text; the mode page reads code page " + std::to_string(kNotesCodePage) +
+                                 " and shows it as garbage cut short at the first zero byte; " + NotesAdvice()});
         return true;
     }
     // A mark on UTF-8 is part of the same mistake.
@@ -28,12 +28,12 @@ bool CheckEncoding(const PackageMode& mode, const std::string& bytes, std::vecto
     if (IsUtf8WithNonAscii(bytes.substr(mark ? 3 : 0)))
         findings->push_back({mode.notes, 0, Rule::NotesUtf8,
                              std::string("is UTF-8 text") + (mark ? " with a byte-order mark" : "") +
-                                 "; the mode page reads code page 874 (Thai) and shows its non-ASCII characters as "
-                                 "garbage; " + kNotesAdvice});
+                                 "; the mode page reads code page " + std::to_string(kNotesCodePage) +
+                                 " (Thai) and shows its non-ASCII characters as garbage; " + NotesAdvice()});
     else if (mark)
         findings->push_back({mode.notes, 1, Rule::NotesByteOrderMark,
                              std::string("starts with a UTF-8 byte-order mark, which the mode page shows as three "
-                                         "stray characters; ") + kNotesAdvice});
+                                         "stray characters; ") + NotesAdvice()});
     return false;
 }
 

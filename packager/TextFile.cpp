@@ -2,10 +2,14 @@
 
 #include <cstddef>
 
+#include "app/PackageFiles.h"
 #include "packager/Folder.h"
 
 const char kListAdvice[] = "keep names to plain ASCII letters, digits, '.', '-' and '_'";
-const char kNotesAdvice[] = "save it as plain text in code page 874 (Thai), without a byte-order mark";
+std::string NotesAdvice()
+{
+    return "save it as plain text in code page " + std::to_string(kNotesCodePage) + " (Thai), without a byte-order mark";
+}
 
 bool ReadPackageText(const std::string& root, const std::string& name, std::uint64_t limit,
                      const TextFileRules& rules, const std::string& whenMissing, std::vector<Finding>* findings,

@@ -10,7 +10,7 @@
 
 // The guide's advice for each kind of text file.
 extern const char kListAdvice[];
-extern const char kNotesAdvice[];
+std::string NotesAdvice();
 
 // The rule each way of not getting at a text file breaks: lists and notes
 // fail alike, but for the customer they are different mistakes.
