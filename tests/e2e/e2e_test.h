@@ -1,6 +1,6 @@
-// What every end-to-end case includes: the harness and GoogleTest, the two
-// fixtures that say in which locale a case runs, and Rows, the fixture of a
-// table whose every row is a case of its own.
+// What every end-to-end case includes: the harness, GoogleTest and the shared
+// checks, the two fixtures that say in which locale a case runs, and Rows,
+// the fixture of a table whose every row is a case of its own.
 //
 // A Wine process takes its ANSI code page from its own Unix locale variables
 // and hands its Unix environment on to every process it starts, whatever
@@ -11,6 +11,7 @@
 // and TEST_F(English, ...), and for rows from E2E_ROWS(Thai, ...) (below).
 #pragma once
 
+#include "tests/e2e/cases_common.h"
 #include "tests/e2e/harness.h"
 
 #include <gtest/gtest.h>
