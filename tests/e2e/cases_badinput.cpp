@@ -17,12 +17,12 @@ const int kMaxRowsShown = 100;   // the user table's size
 // A fragment of the text of each message box the row expects, or null for
 // none: on the mode page over the notes, when the users page opens, and when
 // it is confirmed (with none there, the finish page follows).
-struct Row {
+struct BadRow {
     const char* name;
     Prepare prepare;
-    const wchar_t* notesBox;
-    const wchar_t* openBox;
-    const wchar_t* confirmBox;
+    const char* notesBox;
+    const char* openBox;
+    const char* confirmBox;
     int rows;                 // rows in the user list
     bool queuedA;             // a.prc lands in Alice's queue
 };
@@ -36,22 +36,7 @@ std::string Utf16Bytes(const std::wstring& s)
 // Desktop with one user.
 bool Defaults(World& world)
 {
-    return world.Ok() && world.PutInstallerFile("install.tms", "notes\r\n") &&
-           world.PutInstallerFile("install.cfg", "a.prc\r\n") && world.PutInstallerFile("a.prc", "PRC") &&
-           world.StandardPalm("Alice\n");
-}
-
-// Every file in every user's queue.
-std::vector<std::string> AllQueued(const World& world)
-{
-    std::vector<std::string> all;
-    for (const std::string& user : ListDir(world.PalmDir())) {
-        std::string install = JoinPath(JoinPath(world.PalmDir(), user), "Install");
-        if (DirExists(install))
-            for (const std::string& f : ListDir(install))
-                all.push_back(user + "\\" + f);
-    }
-    return all;
+    return PutPackage(world, "a.prc") && world.StandardPalm("Alice\n");
 }
 
 // Registry.
@@ -93,83 +78,92 @@ bool List10000(World& w)
 bool FileMissing(World& w) { return DeleteFileA(JoinPath(w.InstallerDir(), "a.prc").c_str()) != 0; }
 bool FileFolder(World& w) { return FileMissing(w) && MakeDirs(JoinPath(w.InstallerDir(), "a.prc")); }
 
-const Row kRows[] = {
+const BadRow kBadRows[] = {
     // Data that is no full folder path is refused before any load.
-    {"registry_dword", DwordPath, nullptr, L"does not hold a full folder path", L"not a full folder path", 0, false},
+    {"registry_dword", DwordPath, nullptr, "does not hold a full folder path", "not a full folder path", 0, false},
     {"registry_binary", BinaryPath, nullptr, nullptr, nullptr, 1, true},
     {"registry_expand_sz", ExpandPath, nullptr, nullptr, nullptr, 1, true},
-    {"registry_empty", EmptyPath, nullptr, L"does not hold a full folder path", L"not a full folder path", 0, false},
-    {"registry_very_long", HugePath, nullptr, L"too long", L"too long", 0, false},
+    {"registry_empty", EmptyPath, nullptr, "does not hold a full folder path", "not a full folder path", 0, false},
+    {"registry_very_long", HugePath, nullptr, "too long", "too long", 0, false},
     {"registry_unterminated", UnterminatedPath, nullptr, nullptr, nullptr, 1, true},
-    {"library_not_a_dll", NotADll, nullptr, L"could not be loaded", L"lists no HotSync user", 0, false},
-    {"library_lacks_install_entry", NoInstallEntry, nullptr, nullptr, L"PltInstallFile", 1, false},
-    {"library_lacks_count_entry", NoCountEntry, nullptr, L"PltGetUserCount", L"lists no HotSync user", 0, false},
+    {"library_not_a_dll", NotADll, nullptr, "could not be loaded", "lists no HotSync user", 0, false},
+    {"library_lacks_install_entry", NoInstallEntry, nullptr, nullptr, "PltInstallFile", 1, false},
+    {"library_lacks_count_entry", NoCountEntry, nullptr, "PltGetUserCount", "lists no HotSync user", 0, false},
     // The names past the real ones come back untouched, so empty; empty
     // names order first and a nameless user is never installed for.
-    {"library_huge_count", HugeCount, nullptr, nullptr, L"has no name", kMaxRowsShown, false},
-    {"library_negative_count", NegativeCount, nullptr, nullptr, L"lists no HotSync user", 0, false},
-    {"library_untouched_name", UntouchedName, nullptr, nullptr, L"has no name", 1, false},
+    {"library_huge_count", HugeCount, nullptr, nullptr, "has no name", kMaxRowsShown, false},
+    {"library_negative_count", NegativeCount, nullptr, nullptr, "lists no HotSync user", 0, false},
+    {"library_untouched_name", UntouchedName, nullptr, nullptr, "has no name", 1, false},
     {"library_unterminated_name", UnterminatedName, nullptr, nullptr, nullptr, 2, true},
-    {"notes_folder", NotesFolder, L"install.tms", nullptr, nullptr, 1, true},
+    {"notes_folder", NotesFolder, "install.tms", nullptr, nullptr, 1, true},
     {"notes_zero_and_high_bytes", NotesOddBytes, nullptr, nullptr, nullptr, 1, true},
-    {"notes_huge", NotesHuge, L"install.tms", nullptr, nullptr, 1, true},
-    {"list_folder", ListFolder, nullptr, nullptr, L"install.cfg", 1, false},
-    {"list_zero_byte", ListNul, nullptr, nullptr, L"zero byte", 1, false},
-    {"list_line_299", List299, nullptr, nullptr, L"too long", 1, false},
-    {"list_line_300", List300, nullptr, nullptr, L"too long", 1, false},
-    {"list_line_1000", List1000, nullptr, nullptr, L"too long", 1, false},
-    {"list_10000_lines", List10000, nullptr, nullptr, L"more than 200", 1, false},
-    {"file_missing", FileMissing, nullptr, nullptr, L"is missing", 1, false},
-    {"file_is_folder", FileFolder, nullptr, nullptr, L"is missing", 1, false},
+    {"notes_huge", NotesHuge, "install.tms", nullptr, nullptr, 1, true},
+    {"list_folder", ListFolder, nullptr, nullptr, "install.cfg", 1, false},
+    {"list_zero_byte", ListNul, nullptr, nullptr, "zero byte", 1, false},
+    {"list_line_299", List299, nullptr, nullptr, "too long", 1, false},
+    {"list_line_300", List300, nullptr, nullptr, "too long", 1, false},
+    {"list_line_1000", List1000, nullptr, nullptr, "too long", 1, false},
+    {"list_10000_lines", List10000, nullptr, nullptr, "more than 200", 1, false},
+    {"file_missing", FileMissing, nullptr, nullptr, "is missing", 1, false},
+    {"file_is_folder", FileFolder, nullptr, nullptr, "is missing", 1, false},
 };
 
-// Dismisses the box expected, after checking its text.
-bool ExpectBox(const Process& setup, const wchar_t* text)
+// The box the row expects at this step, if any: false when it does not come.
+bool PassBox(const Process& setup, const char* text)
 {
-    if (!text)
-        return true;
-    MessageBoxInfo box = WaitMessageBox(setup, 60000);
-    if (!box.hwnd)
-        return false;
-    EXPECT_NE(box.text.find(text), std::wstring::npos) << "the box said " << Utf8(box.text);
-    Screenshot(box.hwnd, "box");
-    return PressMessageBoxOk(box.hwnd);
+    return !text || ExpectBox(setup, nullptr, {text}, "box", 60000).hwnd;
 }
 
-void RunRow(const Row& row)
+using BadInput = Rows<BadRow>;
+
+struct DepthRow {
+    const char* name;
+    std::size_t depth;
+    bool queued;
+};
+
+const DepthRow kDepthRows[] = {
+    {"depth_150", 150, true},
+    {"depth_240", 240, false},
+};
+
+using CurrentDirectory = Rows<DepthRow>;
+
+}  // namespace
+
+TEST_P(BadInput, bad_input_table)
 {
-    World world(std::string("bad_") + row.name);
+    const BadRow& row = GetParam();
+    World world;
     ASSERT_TRUE(Defaults(world));
     ASSERT_TRUE(row.prepare(world));
     Process setup;
-    ASSERT_TRUE(setup.Start(world));
-    Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
+    Page disclaimer = StartAtDisclaimer(world, setup);
     if (!disclaimer.hwnd)
         return;
     ClickItem(disclaimer.hwnd, IDOK);
-    if (!ExpectBox(setup, row.notesBox))
+    if (!PassBox(setup, row.notesBox))
         return;
     Page mode = WaitFor(setup, PageKind::Mode, 60000, disclaimer.hwnd);
     if (!mode.hwnd)
         return;
     ClickItem(mode.hwnd, IDOK);
-    if (!ExpectBox(setup, row.openBox))
+    if (!PassBox(setup, row.openBox))
         return;
     Page users = WaitFor(setup, PageKind::Users, 10000, mode.hwnd);
     if (!users.hwnd)
         return;
     RemoteListView list(Control(users.hwnd, IDC_USERLIST));
     EXPECT_EQ(list.Count(), row.rows);
-    ClickItem(users.hwnd, IDOK);
     if (row.confirmBox) {
-        if (!ExpectBox(setup, row.confirmBox))
+        ClickItem(users.hwnd, IDOK);
+        if (!PassBox(setup, row.confirmBox))
             return;
         // Refused: the page stays, and Cancel still ends the program.
         EXPECT_EQ(WaitPage(setup).kind, PageKind::Users);
-        ClickItem(users.hwnd, IDCANCEL);
-        EXPECT_TRUE(EndsWithoutPage(setup, 5000, users.hwnd));
+        ExpectCancelEnds(setup, users.hwnd);
     } else {
-        Page finish = WaitFor(setup, PageKind::Finish, 10000, users.hwnd);
+        Page finish = ConfirmUsers(setup, users.hwnd);
         if (finish.hwnd) {
             ClickItem(finish.hwnd, IDCANCEL);
             EXPECT_TRUE(setup.WaitExit());
@@ -178,57 +172,46 @@ void RunRow(const Row& row)
     std::vector<std::string> expected;
     if (row.queuedA)
         expected.push_back("Alice\\a.prc");
-    EXPECT_EQ(AllQueued(world), expected);
+    EXPECT_EQ(world.AllQueued(), expected);
 }
 
-}  // namespace
-
-TEST_F(Thai, bad_input_table)
-{
-    for (const Row& row : kRows) {
-        SCOPED_TRACE(std::string("row ") + row.name);
-        RunRow(row);
-    }
-}
+E2E_ROWS(Thai, BadInput, kBadRows);
 
 // A program path that names no folder: the base folder is the current
 // directory, however deep, and a base folder too deep for the package's
 // paths refuses the package instead of cutting the paths short.
-TEST_F(Thai, bad_input_current_directory)
+TEST_P(CurrentDirectory, bad_input_current_directory)
 {
-    struct Case {
-        std::size_t depth;
-        bool queued;
-    } cases[] = {{150, true}, {240, false}};
-    for (const Case& c : cases) {
-        World world("bad_cwd_" + std::to_string(c.depth));
-        ASSERT_TRUE(Defaults(world));
-        std::string deep = world.InstallerDir();
-        while (deep.size() < c.depth)
-            deep = JoinPath(deep, "d");
-        ASSERT_TRUE(MakeDirs(deep));
-        for (const char* name : {"setup.exe", "install.tms", "install.cfg", "a.prc"})
-            EXPECT_TRUE(CopyFileA(JoinPath(world.InstallerDir(), name).c_str(), JoinPath(deep, name).c_str(), FALSE));
-        Process setup;
-        ASSERT_TRUE(setup.Start(JoinPath(deep, "setup.exe"), "setup.exe", deep));
-        Page page = WaitFor(setup, PageKind::Disclaimer);
-        for (PageKind next : {PageKind::Mode, PageKind::Users}) {
-            if (!page.hwnd)
-                return;
-            ClickItem(page.hwnd, IDOK);
-            page = WaitFor(setup, next, 10000, page.hwnd);
-        }
+    const DepthRow& row = GetParam();
+    World world;
+    ASSERT_TRUE(Defaults(world));
+    std::string deep = world.InstallerDir();
+    while (deep.size() < row.depth)
+        deep = JoinPath(deep, "d");
+    ASSERT_TRUE(MakeDirs(deep));
+    for (const char* name : {"setup.exe", "install.tms", "install.cfg", "a.prc"})
+        EXPECT_TRUE(CopyFileA(world.InstallerPath(name).c_str(), JoinPath(deep, name).c_str(), FALSE));
+    Process setup;
+    ASSERT_TRUE(setup.Start(JoinPath(deep, "setup.exe"), "setup.exe", deep));
+    Page page = WaitFor(setup, PageKind::Disclaimer);
+    for (PageKind next : {PageKind::Mode, PageKind::Users}) {
         if (!page.hwnd)
             return;
         ClickItem(page.hwnd, IDOK);
-        if (c.queued) {
-            EXPECT_EQ(WaitPage(setup, 10000, page.hwnd).kind, PageKind::Finish);
-            EXPECT_EQ(AllQueued(world), std::vector<std::string>{"Alice\\a.prc"});
-        } else {
-            MessageBoxInfo box = WaitMessageBox(setup);
-            EXPECT_TRUE(box.text.find(L"too long") != std::wstring::npos);
-            EXPECT_TRUE(AllQueued(world).empty());
-        }
-        setup.Kill();
+        page = WaitFor(setup, next, 10000, page.hwnd);
     }
+    if (!page.hwnd)
+        return;
+    ClickItem(page.hwnd, IDOK);
+    if (row.queued) {
+        EXPECT_EQ(WaitPage(setup, 10000, page.hwnd).kind, PageKind::Finish);
+        EXPECT_EQ(world.AllQueued(), std::vector<std::string>{"Alice\\a.prc"});
+    } else {
+        MessageBoxInfo box = WaitMessageBox(setup);
+        EXPECT_TRUE(box.text.find(L"too long") != std::wstring::npos);
+        EXPECT_TRUE(world.AllQueued().empty());
+    }
+    setup.Kill();
 }
+
+E2E_ROWS(Thai, CurrentDirectory, kDepthRows);

@@ -11,7 +11,6 @@ using namespace e2e;
 
 namespace {
 
-const LPCWSTR kStopIcon = MAKEINTRESOURCEW(32513);   // IDI_HAND
 const char kValueName[] = "HKEY_CURRENT_USER\\Software\\U.S. Robotics\\Pilot Desktop\\Core\\DesktopPath";
 
 // A folder below C:\mirabo-e2e for the length of a case.
@@ -45,30 +44,15 @@ std::string StandinBytes()
 // The stand-in library and its users in `folder`, as Palm Desktop has them.
 bool PutStandin(const std::string& folder, const std::string& users)
 {
-    return MakeDirs(folder) && WriteBytes(JoinPath(folder, "Instaide.dll"), StandinBytes()) &&
+    return MakeDirs(folder) && CopyStandin("Instaide.dll", JoinPath(folder, "Instaide.dll")) &&
            WriteBytes(JoinPath(folder, "users.txt"), users);
-}
-
-bool PutPackage(World& world)
-{
-    return world.Ok() && world.PutInstallerFile("install.tms", "Install notes\r\n") &&
-           world.PutInstallerFile("install.cfg", "pkg.prc\r\n") && world.PutInstallerFile("pkg.prc", "PRC");
-}
-
-// Starts setup.exe of the world in `cwd` and accepts the first two pages;
-// returns the mode page just left, or null.
-HWND PassToUsers(const World& world, Process& setup, const std::string& cwd)
-{
-    if (!setup.Start(world.SetupPath(), "\"" + world.SetupPath() + "\"", cwd))
-        return nullptr;
-    return PassFirstPages(setup);
 }
 
 // The refusal of a value that is not a full folder path, exactly; then the
 // page it leaves, empty, whose OK queues nothing and leads nowhere.
-void CheckRefused(Process& setup, HWND mode, const std::string& value)
+void CheckRefused(Process& setup, const std::string& value)
 {
-    MessageBoxInfo box = WaitMessageBox(setup);
+    MessageBoxInfo box = ExpectError(setup, nullptr, L"Error", {}, "refused");
     if (!box.hwnd)
         return;
     std::string expected = std::string("The registry value ") + kValueName +
@@ -76,28 +60,20 @@ void CheckRefused(Process& setup, HWND mode, const std::string& value)
                            "\"\r\n\r\nPalm Desktop's install library is not loaded from it. "
                            "Please reinstall Palm Desktop.";
     EXPECT_EQ(box.text, Widen(expected));
-    EXPECT_EQ(box.caption, std::wstring(L"Error"));
     EXPECT_EQ(Classify(box.owner), PageKind::Users);
-    EXPECT_TRUE(ShowsSystemIcon(box.hwnd, kStopIcon));
-    Screenshot(box.hwnd, "refused");
-    ASSERT_TRUE(PressMessageBoxOk(box.hwnd));
-    HWND page = WaitFor(setup, PageKind::Users, 10000, mode).hwnd;
+    HWND page = WaitFor(setup, PageKind::Users).hwnd;
     if (!page)
         return;
     RemoteListView list(Control(page, IDC_USERLIST));
     EXPECT_EQ(list.Count(), 0);
 
     ClickItem(page, IDOK);
-    MessageBoxInfo refusal = WaitMessageBox(setup);
+    MessageBoxInfo refusal = ExpectBox(setup, page, {});
     if (!refusal.hwnd)
         return;
     EXPECT_EQ(refusal.text, std::wstring(L"Palm Desktop's folder in the registry is not a full folder path, so there "
                                          L"is no HotSync user to install for.\r\n\r\nNothing was installed."));
-    EXPECT_EQ(refusal.owner, page);
-    EXPECT_TRUE(PressMessageBoxOk(refusal.hwnd));
-    EXPECT_TRUE(WaitUntil([&] { return CurrentDialog(setup.Pid()) == page; }, 3000));
-    ClickItem(page, IDCANCEL);
-    EXPECT_TRUE(EndsWithoutPage(setup, 5000, page));
+    ExpectCancelEnds(setup, page);
 }
 
 // The users page lists Bob and Alice of the stand-in in `palm` as Alice,
@@ -105,142 +81,177 @@ void CheckRefused(Process& setup, HWND mode, const std::string& value)
 void CheckListsAndQueues(const World& world, const std::string& palm)
 {
     Process setup;
-    HWND mode = PassToUsers(world, setup, world.InstallerDir());
-    HWND page = mode ? WaitFor(setup, PageKind::Users, 10000, mode).hwnd : nullptr;
+    HWND page = StartAtUsers(world, setup).hwnd;
     ASSERT_TRUE(page);
     RemoteListView list(Control(page, IDC_USERLIST));
     EXPECT_EQ(list.Rows(), (std::vector<std::string>{"Alice", "Bob"}));
-    ClickItem(page, IDOK);
-    EXPECT_TRUE(WaitFor(setup, PageKind::Finish, 10000, page).hwnd);
+    EXPECT_TRUE(ConfirmUsers(setup, page).hwnd);
     EXPECT_EQ(ListDir(JoinPath(palm, "Alice\\Install")), std::vector<std::string>{"pkg.prc"});
     setup.Kill();
 }
+
+// Where a row's working stand-in lies, so that the value would name it.
+enum class Planted { WorldPalm, DriveRoot, PalmInCwd, Rooted };
+
+struct RefusedRow {
+    const char* name;
+    const char* value;   // null: the case's folder on C:, rooted without its drive
+    bool onDriveC;       // started in the case's folder on C:, else in the world's root
+    Planted planted;
+};
+
+const RefusedRow kRefusedRows[] = {
+    {"relative", "Palm", false, Planted::WorldPalm},
+    {"relative_with_dots", ".\\Palm", false, Planted::WorldPalm},
+    {"empty", "", true, Planted::DriveRoot},
+    {"drive_without_its_root", "C:Palm", true, Planted::PalmInCwd},
+    {"rooted_without_a_drive", nullptr, true, Planted::Rooted},
+};
+
+using NotFullPath = Rows<RefusedRow>;
+
+struct TypeRow {
+    const char* name;
+    DWORD type;
+};
+
+const TypeRow kTypeRows[] = {
+    {"expandable", REG_EXPAND_SZ},
+    {"plain", REG_SZ},
+};
+
+using ValueType = Rows<TypeRow>;
+
+struct LengthRow {
+    const char* name;
+    std::size_t length;
+};
+
+const LengthRow kLengthRows[] = {
+    {"folder_of_242", 242},
+    {"folder_of_243", 243},
+};
+
+using ExpandedLength = Rows<LengthRow>;
+
+struct VerbatimRow {
+    const char* name;
+    const char* end;
+};
+
+const VerbatimRow kVerbatimRows[] = {
+    {"trailing_backslash", "\\"},
+    {"no_trailing_backslash", ""},
+};
+
+using Verbatim = Rows<VerbatimRow>;
 
 }  // namespace
 
 // Each value names, relative to the current directory or drive it is started
 // in, a folder holding a working stand-in. The installer loads none of them
 // (the stand-in would log its loading and make a queue) and says why.
-TEST_F(Thai, desktop_path_that_is_not_a_full_path_is_refused)
+TEST_P(NotFullPath, desktop_path_that_is_not_a_full_path_is_refused)
 {
+    const RefusedRow& row = GetParam();
     DriveCFolder drive(CurrentCaseName());
     ASSERT_TRUE(drive.Ok());
     const std::string cwdOnC = JoinPath(drive.Path(), "cwd");
     const std::string rooted = drive.Path().substr(2) + "\\rooted";   // "\mirabo-e2e\<case>\rooted"
-    const struct {
-        const char* label;
-        std::string value;
-        bool onDriveC;            // started in cwdOnC, else in the world's root
-        std::string plantedIn;    // "" for the world's own Palm folder
-    } rows[] = {
-        {"relative", "Palm", false, ""},
-        {"relative with dots", ".\\Palm", false, ""},
-        {"empty", "", true, "C:\\"},
-        {"drive without its root", "C:Palm", true, JoinPath(cwdOnC, "Palm")},
-        {"rooted without a drive", rooted, true, "C:" + rooted},
-    };
-    const std::string standin = StandinBytes();
-    int n = 0;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string("in case \"") + row.label + "\"");
-        [&] {
-            ASSERT_TRUE(ResetDesktopKey());
-            World world(CurrentCaseName() + "-" + std::to_string(n++));
-            std::string planted = row.plantedIn.empty() ? world.PalmDir() : row.plantedIn;
-            ASSERT_TRUE(PutPackage(world) && MakeDirs(cwdOnC) && PutStandin(planted, "Alice\n"));
-            ASSERT_TRUE(SetDesktopPath(row.value));
-            Process setup;
-            HWND mode = PassToUsers(world, setup, row.onDriveC ? cwdOnC : world.Root());
-            if (mode)
-                CheckRefused(setup, mode, row.value);
-            setup.Kill();
-            // Untouched: not loaded, no queue made, the library as it was.
-            EXPECT_TRUE(!FileExists(JoinPath(planted, "calls.log")));
-            EXPECT_TRUE(!DirExists(JoinPath(planted, "Alice")));
-            std::string now;
-            EXPECT_TRUE(ReadBytes(JoinPath(planted, "Instaide.dll"), &now) && now == standin);
-        }();
-    }
-    for (const char* name : {"Instaide.dll", "users.txt", "calls.log"})
-        DeleteFileA(JoinPath("C:\\", name).c_str());
+    const std::string value = row.value ? row.value : rooted;
+    World world;
+    const std::string planted = row.planted == Planted::WorldPalm   ? world.PalmDir()
+                                : row.planted == Planted::DriveRoot ? std::string("C:\\")
+                                : row.planted == Planted::PalmInCwd ? JoinPath(cwdOnC, "Palm")
+                                                                    : "C:" + rooted;
+    ASSERT_TRUE(PutPackage(world) && MakeDirs(cwdOnC) && PutStandin(planted, "Alice\n"));
+    ASSERT_TRUE(SetDesktopPath(value));
+    Process setup;
+    if (PassToUsers(world, setup, row.onDriveC ? cwdOnC : world.Root()))
+        CheckRefused(setup, value);
+    setup.Kill();
+    // Untouched: not loaded, no queue made, the library as it was.
+    EXPECT_TRUE(!FileExists(JoinPath(planted, "calls.log")));
+    EXPECT_TRUE(!DirExists(JoinPath(planted, "Alice")));
+    std::string now;
+    EXPECT_TRUE(ReadBytes(JoinPath(planted, "Instaide.dll"), &now) && now == StandinBytes());
+    if (row.planted == Planted::DriveRoot)
+        for (const char* name : {"Instaide.dll", "users.txt", "calls.log"})
+            DeleteFileA(JoinPath("C:\\", name).c_str());
 }
+
+E2E_ROWS(Thai, NotFullPath, kRefusedRows);
 
 // REG_EXPAND_SZ, Windows' way to store `%SystemDrive%\Palm`, is expanded:
 // the users are listed and the file queued. The same text as REG_SZ names
 // no folder and is refused as before it would have failed to load.
-TEST_F(Thai, desktop_path_expandable_value_is_expanded)
+TEST_P(ValueType, desktop_path_expandable_value_is_expanded)
 {
+    const TypeRow& row = GetParam();
     DriveCFolder drive(CurrentCaseName());
     ASSERT_TRUE(drive.Ok());
     std::string palm = JoinPath(drive.Path(), "Palm");
     std::string value = "%SystemDrive%" + palm.substr(2);
     ASSERT_TRUE(PutStandin(palm, "Bob\nAlice\n"));
-
-    {
-        World world(CurrentCaseName() + "-expand");
-        ASSERT_TRUE(PutPackage(world));
-        ASSERT_TRUE(SetDesktopValueAnsi(REG_EXPAND_SZ, value + '\0'));
+    World world;
+    ASSERT_TRUE(PutPackage(world));
+    ASSERT_TRUE(SetDesktopValueAnsi(row.type, value + '\0'));
+    if (row.type == REG_EXPAND_SZ) {
         CheckListsAndQueues(world, palm);
+        return;
     }
-    {
-        World world(CurrentCaseName() + "-plain");
-        ASSERT_TRUE(PutPackage(world));
-        ASSERT_TRUE(SetDesktopValueAnsi(REG_SZ, value + '\0'));
-        Process setup;
-        HWND mode = PassToUsers(world, setup, world.InstallerDir());
-        if (mode)
-            CheckRefused(setup, mode, value);
-    }
+    Process setup;
+    if (PassToUsers(world, setup))
+        CheckRefused(setup, value);
 }
+
+E2E_ROWS(Thai, ValueType, kTypeRows);
 
 // The expanded folder has the limit of any other: 242 characters, so that
 // its library's path fits 255. One more is refused as too long, naming the
 // folder as expanded, and nothing is loaded.
-TEST_F(Thai, desktop_path_expanded_within_the_folder_limit)
+TEST_P(ExpandedLength, desktop_path_expanded_within_the_folder_limit)
 {
+    const std::size_t length = GetParam().length;
     DriveCFolder drive(CurrentCaseName());
     ASSERT_TRUE(drive.Ok());
-    for (std::size_t length : {std::size_t(242), std::size_t(243)}) {
-        SCOPED_TRACE("folder of " + std::to_string(length) + " characters");
-        std::string palm = JoinPath(drive.Path(), std::to_string(length));
-        while (palm.size() < length)
-            palm += palm.size() + 1 < length && palm.size() % 60 == 0 ? '\\' : 'p';
-        ASSERT_EQ(palm.size(), length);
-        ASSERT_TRUE(PutStandin(palm, "Alice\n"));
-        ASSERT_TRUE(ResetDesktopKey());
-        ASSERT_TRUE(SetDesktopValueAnsi(REG_EXPAND_SZ, "%SystemDrive%" + palm.substr(2) + '\0'));
-        World world(CurrentCaseName() + "-" + std::to_string(length));
-        ASSERT_TRUE(PutPackage(world));
-        Process setup;
-        HWND mode = PassToUsers(world, setup, world.InstallerDir());
-        if (!mode)
-            return;
-        if (length == 242) {
-            HWND page = WaitFor(setup, PageKind::Users, 10000, mode).hwnd;
-            ASSERT_TRUE(page);
-            RemoteListView list(Control(page, IDC_USERLIST));
-            EXPECT_EQ(list.Rows(), std::vector<std::string>{"Alice"});
-            EXPECT_TRUE(FileExists(JoinPath(palm, "calls.log")));
-        } else {
-            MessageBoxInfo box = WaitMessageBox(setup);
-            EXPECT_EQ(box.text, Widen("The Palm Desktop folder is too long to load its install library:\r\n\r\n" + palm));
-            EXPECT_TRUE(!FileExists(JoinPath(palm, "calls.log")));
-        }
-        setup.Kill();
+    std::string palm = JoinPath(drive.Path(), std::to_string(length));
+    while (palm.size() < length)
+        palm += palm.size() + 1 < length && palm.size() % 60 == 0 ? '\\' : 'p';
+    ASSERT_EQ(palm.size(), length);
+    ASSERT_TRUE(PutStandin(palm, "Alice\n"));
+    ASSERT_TRUE(SetDesktopValueAnsi(REG_EXPAND_SZ, "%SystemDrive%" + palm.substr(2) + '\0'));
+    World world;
+    ASSERT_TRUE(PutPackage(world));
+    Process setup;
+    HWND mode = PassToUsers(world, setup);
+    if (!mode)
+        return;
+    if (length == 242) {
+        HWND page = WaitFor(setup, PageKind::Users, 10000, mode).hwnd;
+        ASSERT_TRUE(page);
+        RemoteListView list(Control(page, IDC_USERLIST));
+        EXPECT_EQ(list.Rows(), std::vector<std::string>{"Alice"});
+        EXPECT_TRUE(FileExists(JoinPath(palm, "calls.log")));
+    } else {
+        MessageBoxInfo box = WaitMessageBox(setup);
+        EXPECT_EQ(box.text, Widen("The Palm Desktop folder is too long to load its install library:\r\n\r\n" + palm));
+        EXPECT_TRUE(!FileExists(JoinPath(palm, "calls.log")));
     }
+    setup.Kill();
 }
+
+E2E_ROWS(Thai, ExpandedLength, kLengthRows);
 
 // A folder in the form that goes to the system as it is, `\\?\`, with and
 // without the trailing backslash Windows does not merge with the one before
 // the library's name: the library is loaded, the users listed, the file queued.
-TEST_F(Thai, desktop_path_verbatim_forms_are_loaded)
+TEST_P(Verbatim, desktop_path_verbatim_forms_are_loaded)
 {
-    for (const char* end : {"\\", ""}) {
-        SCOPED_TRACE(std::string("ending in \"") + end + "\"");
-        ASSERT_TRUE(ResetDesktopKey());
-        World world(CurrentCaseName() + (*end ? "-trailing" : "-plain"));
-        ASSERT_TRUE(PutPackage(world) && PutStandin(world.PalmDir(), "Bob\nAlice\n"));
-        ASSERT_TRUE(SetDesktopPath("\\\\?\\" + world.PalmDir() + end));
-        CheckListsAndQueues(world, world.PalmDir());
-    }
+    World world;
+    ASSERT_TRUE(PutPackage(world) && PutStandin(world.PalmDir(), "Bob\nAlice\n"));
+    ASSERT_TRUE(SetDesktopPath("\\\\?\\" + world.PalmDir() + GetParam().end));
+    CheckListsAndQueues(world, world.PalmDir());
 }
+
+E2E_ROWS(Thai, Verbatim, kVerbatimRows);

@@ -12,6 +12,7 @@
 #include <psapi.h>
 
 #include <cstdlib>
+#include <memory>
 
 using namespace e2e;
 
@@ -128,9 +129,7 @@ void Walk(const std::string& scale, bool spans = true)
 {
     std::string tag = (GetACP() == kThaiCodePage ? "th-" : "en-") + scale;
     World world(CurrentCaseName() + "-" + tag);
-    ASSERT_TRUE(world.Ok() && world.PutInstallerFile("install.tms", "Install notes\r\n") &&
-                world.PutInstallerFile("install.cfg", "pkg.prc\r\n") && world.PutInstallerFile("pkg.prc", "PRC") &&
-                world.StandardPalm("Alice\n"));
+    ASSERT_TRUE(PutPackage(world) && world.StandardPalm("Alice\n"));
     Process setup;
     ASSERT_TRUE(setup.Start(world));
     const struct {
@@ -160,42 +159,56 @@ void Walk(const std::string& scale, bool spans = true)
     EXPECT_EQ(world.Queued("Alice"), std::vector<std::string>{"pkg.prc"});
 }
 
-void WalkAtEveryScale()
-{
-    for (DWORD dpi : {96, 120, 144, 192}) {
-        SystemDpi scale(dpi);
-        ASSERT_TRUE(scale.Ok());
-        Walk(std::to_string(dpi) + "dpi");
-    }
-}
+struct ScaleRow {
+    const char* name;
+    DWORD dpi;
+    bool classic;   // Windows Classic, no visual styles
+    bool spans;     // the banner art is made that wide
+};
 
-}  // namespace
-
-TEST_F(Thai, pages_fit_every_display_scale)
-{
-    WalkAtEveryScale();
-}
-
-TEST_F(English, pages_fit_every_display_scale)
-{
-    WalkAtEveryScale();
-}
+const ScaleRow kScaleRows[] = {
+    {"96dpi", 96, false, true},
+    {"120dpi", 120, false, true},
+    {"144dpi", 144, false, true},
+    {"192dpi", 192, false, true},
+};
 
 // 175 % with Windows Classic, and 250 %, beyond the widest banner art: the
 // art is not enlarged, so there the banner need not span the frame, but the
 // page stays whole and the banner keeps its shape and its place.
-TEST_F(Thai, pages_stay_whole_at_odd_scales_and_without_themes)
+const ScaleRow kOddScaleRows[] = {
+    {"168dpi_classic", 168, true, true},
+    {"240dpi", 240, false, false},
+};
+
+using Scale = Rows<ScaleRow>;
+using OddScale = Rows<ScaleRow>;
+
+void WalkAt(const ScaleRow& row)
 {
-    {
-        SystemDpi scale(168);
-        NoTheme classic;
-        ASSERT_TRUE(scale.Ok() && classic.Ok());
-        Walk("168dpi-classic");
-    }
-    SystemDpi scale(240);
+    SystemDpi scale(row.dpi);
     ASSERT_TRUE(scale.Ok());
-    Walk("240dpi", false);
+    std::unique_ptr<NoTheme> classic(row.classic ? new NoTheme : nullptr);
+    ASSERT_TRUE(!classic || classic->Ok());
+    Walk(std::to_string(row.dpi) + "dpi" + (row.classic ? "-classic" : ""), row.spans);
 }
+
+}  // namespace
+
+TEST_P(Scale, pages_fit_every_display_scale)
+{
+    WalkAt(GetParam());
+}
+
+E2E_ROWS(Thai, Scale, kScaleRows);
+E2E_ROWS(English, Scale, kScaleRows);
+
+TEST_P(OddScale, pages_stay_whole_at_odd_scales_and_without_themes)
+{
+    WalkAt(GetParam());
+}
+
+E2E_ROWS(Thai, OddScale, kOddScaleRows);
 
 // A dialog font whose characters are wider than the template was made for:
 // the banner keeps 10:1 and stops above the notice line.
@@ -212,10 +225,9 @@ TEST_F(English, wide_dialog_font_keeps_the_notice_line_free)
 TEST_F(Thai, themed_common_controls_come_from_the_side_by_side_store)
 {
     World world;
-    ASSERT_TRUE(world.Ok() && world.PutInstallerFile("install.tms", "notes\r\n") && world.StandardPalm("Alice\n"));
+    ASSERT_TRUE(LayOut(world));
     Process setup;
-    ASSERT_TRUE(setup.Start(world));
-    Page page = WaitFor(setup, PageKind::Disclaimer);
+    Page page = StartAtDisclaimer(world, setup);
     if (!page.hwnd)
         return;
     char windows[MAX_PATH];

@@ -69,20 +69,6 @@ const wchar_t kInstallingWordW[] = L"\u0E01\u0E32\u0E23\u0E15\u0E34\u0E14\u0E15\
 const char kReleaseWord[] = "\xC3\xD8\xE8\xB9";
 const wchar_t kReleaseWordW[] = L"\u0E23\u0E38\u0E48\u0E19";
 
-std::string Path(const World& world, const std::string& name)
-{
-    return JoinPath(world.InstallerDir(), name);
-}
-
-Page StartAtMode(const World& world, Process& setup)
-{
-    if (!setup.Start(world)) {
-        ADD_FAILURE() << "setup.exe did not start";
-        return Page();
-    }
-    return AcceptDisclaimer(setup);
-}
-
 // Writes `bytes` to the button's notes file and clicks the button; true once
 // the box shows `shown`. The other button is clicked first with a marker in
 // its file, so that the box changes even when it already showed `shown`.
@@ -141,26 +127,13 @@ void CheckNotesDecoded()
     EXPECT_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
 }
 
-// A file-error box naming the path in the system's code page, with the stop
-// icon and the system's description of `error` (or its number); dismissed.
-void ExpectFileError(const Process& setup, HWND page, const std::string& path, DWORD error)
+// The file-error box naming the path in the system's code page, with the
+// system's description of `error`; dismissed.
+void ExpectReadError(const Process& setup, HWND page, const std::string& path, DWORD error)
 {
-    MessageBoxInfo box = WaitMessageBox(setup);
-    if (!box.hwnd)
-        return;
-    EXPECT_EQ(box.caption, L"File error");
-    EXPECT_EQ(box.owner, page);
-    EXPECT_NE(box.text.find(L"\"" + Widen(path) + L"\""), std::wstring::npos) << Utf8(box.text);
-    // Wine 8 has no text for some errors (the size refusal's among them).
-    wchar_t text[512] = L"";
-    std::wstring reason = L"System error " + std::to_wstring(error) + L".";
-    if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, 512,
-                       nullptr))
-        reason = text;
-    EXPECT_NE(box.text.find(reason), std::wstring::npos) << Utf8(box.text) << " lacks " << Utf8(reason);
-    EXPECT_TRUE(ShowsSystemIcon(box.hwnd, MAKEINTRESOURCEW(32513)));   // IDI_HAND
-    EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
-    EXPECT_TRUE(WaitUntil([&] { return CurrentDialog(setup.Pid()) == page; }, 3000));
+    MessageBoxInfo box = ExpectFileError(setup, page, path);
+    EXPECT_NE(box.text.find(SystemReason(error)), std::wstring::npos) << Utf8(box.text) << " lacks "
+                                                                      << Utf8(SystemReason(error));
 }
 
 // An installer folder named in the system's code page; Thai notes shown, then
@@ -180,14 +153,14 @@ void CheckNotesErrors(const std::string& worldName, const std::string& folder)
     EXPECT_EQ(TextW(notes), std::wstring(kThaiWordW));
 
     ClickItem(mode.hwnd, IDC_UPDATE);   // no update.tms
-    ExpectFileError(setup, mode.hwnd, Path(world, "update.tms"), ERROR_FILE_NOT_FOUND);
+    ExpectReadError(setup, mode.hwnd, world.InstallerPath("update.tms"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(TextW(notes), std::wstring(kThaiWordW));
     EXPECT_TRUE(IsChecked(Control(mode.hwnd, IDC_UPDATE)));
     {
-        HeldFile held(Path(world, "install.tms"));
+        HeldFile held(world.InstallerPath("install.tms"));
         ASSERT_TRUE(held.Ok());
         ClickItem(mode.hwnd, IDC_INSTALL);
-        ExpectFileError(setup, mode.hwnd, Path(world, "install.tms"), ERROR_SHARING_VIOLATION);
+        ExpectReadError(setup, mode.hwnd, world.InstallerPath("install.tms"), ERROR_SHARING_VIOLATION);
         EXPECT_EQ(TextW(notes), std::wstring(kThaiWordW));
         EXPECT_TRUE(IsChecked(Control(mode.hwnd, IDC_INSTALL)));
     }
@@ -201,7 +174,7 @@ void CheckNotesErrors(const std::string& worldName, const std::string& folder)
     ASSERT_EQ(full.size(), kNotesLimit);
     ASSERT_TRUE(world.PutInstallerFile("update.tms", full + "x"));
     ClickItem(mode.hwnd, IDC_UPDATE);
-    ExpectFileError(setup, mode.hwnd, Path(world, "update.tms"), ERROR_FILE_TOO_LARGE);
+    ExpectReadError(setup, mode.hwnd, world.InstallerPath("update.tms"), ERROR_FILE_TOO_LARGE);
     EXPECT_EQ(TextW(notes), std::wstring(kThaiWordW));
 
     ASSERT_TRUE(world.PutInstallerFile("update.tms", full));

@@ -14,9 +14,6 @@ using namespace e2e;
 
 namespace {
 
-const char kInstallNotes[] = "Install notes\r\n";
-const char kUpdateNotes[] = "Update notes\r\n";
-
 // Distinct bytes per file, with a zero, a Ctrl-Z and a bare CR, so that a
 // copy made in text mode or cut at the zero would show.
 std::string PackageBytes(const std::string& name)
@@ -24,16 +21,9 @@ std::string PackageBytes(const std::string& name)
     return "DB:" + name + std::string("\0\x1A\r\xFF\n", 5);
 }
 
-bool PutPackage(World& world, const std::string& name)
+bool PutPackageFile(World& world, const std::string& name)
 {
     return world.PutInstallerFile(name, PackageBytes(name));
-}
-
-// Notes for both modes and a Palm Desktop with these users.
-bool LayOut(World& world, const std::string& users = "Alice\n")
-{
-    return world.Ok() && world.PutInstallerFile("install.tms", kInstallNotes) &&
-           world.PutInstallerFile("update.tms", kUpdateNotes) && world.StandardPalm(users);
 }
 
 // The install list and the files it names.
@@ -41,13 +31,8 @@ bool LayOutPackage(World& world, const std::string& list, std::initializer_list<
 {
     bool ok = world.PutInstallerFile("install.cfg", list);
     for (const char* file : files)
-        ok = PutPackage(world, file) && ok;
+        ok = PutPackageFile(world, file) && ok;
     return ok;
-}
-
-Page StartAtMode(const World& world, Process& setup)
-{
-    return setup.Start(world) ? AcceptDisclaimer(setup) : Page();
 }
 
 // Chooses the mode with a click when it is Update, and accepts the page.
@@ -64,27 +49,6 @@ Page AcceptMode(const Process& setup, const Page& mode, bool update)
     }
     ClickItem(mode.hwnd, IDOK);
     return WaitFor(setup, PageKind::Users, 10000, mode.hwnd);
-}
-
-Page StartAtUsers(const World& world, Process& setup, bool update = false)
-{
-    return AcceptMode(setup, StartAtMode(world, setup), update);
-}
-
-Page Confirm(const Process& setup, const Page& users, DWORD timeoutMs = 10000)
-{
-    ClickItem(users.hwnd, IDOK);
-    return WaitFor(setup, PageKind::Finish, timeoutMs, users.hwnd);
-}
-
-std::string FullPath(const World& world, const std::string& name)
-{
-    return JoinPath(world.InstallerDir(), name);
-}
-
-std::string Quoted(const std::string& text)
-{
-    return "\"" + text + "\"";
 }
 
 std::string InstallCall(const std::string& user, const std::string& path, int result)
@@ -147,37 +111,6 @@ std::wstring LineFrom(const std::wstring& text, const std::string& fragment)
     return at == std::wstring::npos ? std::wstring() : text.substr(at, text.find_first_of(L"\r\n", at) - at);
 }
 
-// Waits for a message box owned by `page` (any page when null), checks its
-// caption, stop icon and that it holds every fragment, dismisses it and
-// waits for the page to be the one shown again.
-MessageBoxInfo ExpectBox(const Process& setup, HWND page, const wchar_t* caption,
-                         std::initializer_list<std::string> fragments, const char* screenshot = nullptr)
-{
-    MessageBoxInfo box = WaitMessageBox(setup);
-    if (!box.hwnd)
-        return box;
-    EXPECT_EQ(box.caption, std::wstring(caption));
-    EXPECT_TRUE(box.owner != nullptr && (!page || box.owner == page));
-    for (const std::string& fragment : fragments)
-        EXPECT_NE(box.text.find(Widen(fragment)), std::wstring::npos)
-            << ::testing::PrintToString(fragment) << " is not in " << ::testing::PrintToString(box.text);
-    EXPECT_TRUE(ShowsSystemIcon(box.hwnd, MAKEINTRESOURCEW(32513)));   // IDI_HAND
-    if (screenshot)
-        Screenshot(box.hwnd, screenshot);
-    EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
-    if (page) {
-        EXPECT_TRUE(WaitUntil([&] { return CurrentDialog(setup.Pid()) == page; }, 3000));
-    }
-    return box;
-}
-
-// The file-error box names the file in quotes.
-MessageBoxInfo ExpectFileError(const Process& setup, HWND page, const std::string& path,
-                               const char* screenshot = nullptr)
-{
-    return ExpectBox(setup, page, L"File error", {Quoted(path)}, screenshot);
-}
-
 // Held: open with no sharing. Read: open for reading by another program
 // that lets others read too, as a sync client, the search indexer or a virus
 // scanner holds a file just unpacked. Written: open for writing by a
@@ -195,7 +128,7 @@ std::string StateName(FileState state)
 std::unique_ptr<HeldFile> MakeFile(World& world, const std::string& name, FileState state,
                                    const std::string& bytes)
 {
-    std::string path = FullPath(world, name);
+    std::string path = world.InstallerPath(name);
     EXPECT_TRUE(RemoveTree(path));
     if (state == FileState::Folder) {
         EXPECT_TRUE(MakeDirs(path));
@@ -226,6 +159,132 @@ bool HasHint(const MessageBoxInfo& box)
 {
     return box.text.find(Widen(kNotFoundHint)) != std::wstring::npos;
 }
+
+struct ListRow {
+    const char* name;
+    bool update;
+    std::string list;
+    std::vector<std::string> files;
+};
+
+const ListRow kListRows[] = {
+    {"install_lf", false, "c.prc\na.prc\nb.pdb\n", {"c.prc", "a.prc", "b.pdb"}},
+    {"update_crlf", true, "b.pdb\r\nc.prc\r\na.prc\r\n", {"b.pdb", "c.prc", "a.prc"}},
+    {"update_no_final_newline", true, "a.prc\nb.pdb\nc.prc", {"a.prc", "b.pdb", "c.prc"}},
+    {"install_blank_line", false, "a.prc\r\n\r\nb.pdb\r\n", {"a.prc", "b.pdb"}},
+    {"install_subfolder", false, "sub\\b.pdb\na.prc\n", {"sub\\b.pdb", "a.prc"}},
+    {"update_empty", true, "", {}},
+};
+
+using ListsInOrder = Rows<ListRow>;
+
+// A row whose case is one way or the other of doing the same.
+struct EitherRow {
+    const char* name;
+    bool first;
+};
+
+// Cancel on the mode page, or on the users page.
+const EitherRow kCancelRows[] = {
+    {"on_mode", true},
+    {"on_users", false},
+};
+
+using CancelOn = Rows<EitherRow>;
+
+// The finish page left by Escape, or by its button.
+const EitherRow kFinishRows[] = {
+    {"by_escape", true},
+    {"by_button", false},
+};
+
+using FinishBy = Rows<EitherRow>;
+
+// The library gone before OK, or one without PltInstallFile.
+const EitherRow kUnusableRows[] = {
+    {"library_gone", true},
+    {"no_PltInstallFile", false},
+};
+
+using UnusableLibrary = Rows<EitherRow>;
+
+struct CommandRow {
+    const char* name;
+    bool quoted;             // the program's path in quotes
+    const char* arguments;   // between the path and a file elsewhere; null: nothing follows the path
+};
+
+const CommandRow kCommandRows[] = {
+    {"quoted", true, nullptr},
+    {"quoted_with_arguments", true, " /auto "},
+    {"unquoted_with_arguments", false, " "},
+};
+
+using ProgramFolder = Rows<CommandRow>;
+
+struct NoUserRow {
+    const char* name;
+    const char* users;   // null: no users file
+    int rows;
+};
+
+const NoUserRow kNoUserRows[] = {
+    {"no_users", "#count=0\n", 0},
+    {"no_users_file", nullptr, 0},
+    // A user the library names with an empty name: listed, checked, nameless.
+    {"nameless_user", "#count=1\n#untouched=0\n", 1},
+};
+
+using NoUser = Rows<NoUserRow>;
+
+struct StateRow {
+    const char* name;
+    FileState state;
+};
+
+const StateRow kMissingFileRows[] = {
+    {"missing", FileState::Missing},
+    {"folder", FileState::Folder},
+};
+
+using MissingFile = Rows<StateRow>;
+
+const StateRow kUnreadableListRows[] = {
+    {"missing", FileState::Missing},
+    {"held", FileState::Held},
+    {"folder", FileState::Folder},
+    {"written", FileState::Written},
+};
+
+using UnreadableList = Rows<StateRow>;
+
+struct LimitRow {
+    const char* name;
+    int entries;
+    int longPath;   // then one more entry, of a full path this long
+    int refusedLine;
+};
+
+const LimitRow kLimitRows[] = {
+    {"entries_201", 201, 0, 201},
+    {"entries_200", 200, 0, 0},
+    {"path_of_200", 1, 200, 2},
+    {"path_of_199", 1, 199, 0},
+};
+
+using ListLimits = Rows<LimitRow>;
+
+struct NameLengthRow {
+    const char* name;
+    std::size_t length;
+};
+
+const NameLengthRow kNameLengthRows[] = {
+    {"name_of_40", 40},
+    {"name_of_49", 49},
+};
+
+using LongUserName = Rows<NameLengthRow>;
 
 }  // namespace
 
@@ -303,7 +362,7 @@ TEST_F(Thai, mode_unreadable_notes_show_the_file_error)
                 EXPECT_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
             } else {
                 MessageBoxInfo box =
-                    ExpectFileError(setup, mode.hwnd, FullPath(world, row.file), shot ? nullptr : "notes-error");
+                    ExpectFileError(setup, mode.hwnd, world.InstallerPath(row.file), shot ? nullptr : "notes-error");
                 // Only a file that is not there points at the folder.
                 EXPECT_EQ(HasHint(box), row.state == FileState::Missing);
                 shot = true;
@@ -324,14 +383,14 @@ TEST_F(Thai, mode_opens_usable_after_a_notes_error)
     World world;
     Process setup;
     ASSERT_TRUE(LayOut(world));
-    ASSERT_TRUE(RemoveTree(FullPath(world, "install.tms")));
-    ASSERT_TRUE(MakeDirs(FullPath(world, "install.tms")));
+    ASSERT_TRUE(RemoveTree(world.InstallerPath("install.tms")));
+    ASSERT_TRUE(MakeDirs(world.InstallerPath("install.tms")));
     ASSERT_TRUE(setup.Start(world));
     Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
     if (!disclaimer.hwnd)
         return;
     ClickItem(disclaimer.hwnd, IDOK);
-    MessageBoxInfo box = ExpectFileError(setup, nullptr, FullPath(world, "install.tms"));
+    MessageBoxInfo box = ExpectFileError(setup, nullptr, world.InstallerPath("install.tms"));
     EXPECT_TRUE(Classify(box.owner) == PageKind::Mode);
     Page mode = WaitFor(setup, PageKind::Mode, 5000);
     if (!mode.hwnd)
@@ -345,47 +404,32 @@ TEST_F(Thai, mode_opens_usable_after_a_notes_error)
 
 // ---------------------------------------------------------------- queueing
 
-TEST_F(Thai, queue_lists_are_queued_in_order)
+TEST_P(ListsInOrder, queue_lists_are_queued_in_order)
 {
-    const struct {
-        const char* name;
-        bool update;
-        std::string list;
-        std::vector<std::string> files;
-    } rows[] = {
-        {"install-lf", false, "c.prc\na.prc\nb.pdb\n", {"c.prc", "a.prc", "b.pdb"}},
-        {"update-crlf", true, "b.pdb\r\nc.prc\r\na.prc\r\n", {"b.pdb", "c.prc", "a.prc"}},
-        {"update-no-final-newline", true, "a.prc\nb.pdb\nc.prc", {"a.prc", "b.pdb", "c.prc"}},
-        {"install-blank-line", false, "a.prc\r\n\r\nb.pdb\r\n", {"a.prc", "b.pdb"}},
-        {"install-subfolder", false, "sub\\b.pdb\na.prc\n", {"sub\\b.pdb", "a.prc"}},
-        {"update-empty", true, "", {}},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string("row ") + (row.name));
-        [&] {
-            World world(CurrentCaseName() + "-" + row.name);
-            Process setup;
-            // The other mode's list names a file of its own that must stay out.
-            ASSERT_TRUE(LayOut(world));
-            ASSERT_TRUE(world.PutInstallerFile(row.update ? "update.cfg" : "install.cfg", row.list));
-            ASSERT_TRUE(world.PutInstallerFile(row.update ? "install.cfg" : "update.cfg", "other.prc\n"));
-            ASSERT_TRUE(PutPackage(world, "other.prc"));
-            for (const std::string& file : row.files)
-                EXPECT_TRUE(PutPackage(world, file));
-            Page users = StartAtUsers(world, setup, row.update);
-            if (!users.hwnd)
-                return;
-            Page finish = Confirm(setup, users);
-            std::vector<std::string> calls;
-            for (const std::string& file : row.files)
-                calls.push_back(InstallCall("Alice", FullPath(world, file), 0));
-            CheckLastLoad(world, calls);
-            CheckQueue(world, "Alice", row.files);
-            if (finish.hwnd && row.files.empty())
-                Screenshot(finish.hwnd, "finish");
-        }();
-    }
+    const ListRow& row = GetParam();
+    World world;
+    Process setup;
+    // The other mode's list names a file of its own that must stay out.
+    ASSERT_TRUE(LayOut(world));
+    ASSERT_TRUE(world.PutInstallerFile(row.update ? "update.cfg" : "install.cfg", row.list));
+    ASSERT_TRUE(world.PutInstallerFile(row.update ? "install.cfg" : "update.cfg", "other.prc\n"));
+    ASSERT_TRUE(PutPackageFile(world, "other.prc"));
+    for (const std::string& file : row.files)
+        EXPECT_TRUE(PutPackageFile(world, file));
+    Page users = AcceptMode(setup, StartAtMode(world, setup), row.update);
+    if (!users.hwnd)
+        return;
+    Page finish = ConfirmUsers(setup, users.hwnd);
+    std::vector<std::string> calls;
+    for (const std::string& file : row.files)
+        calls.push_back(InstallCall("Alice", world.InstallerPath(file), 0));
+    CheckLastLoad(world, calls);
+    CheckQueue(world, "Alice", row.files);
+    if (finish.hwnd && row.files.empty())
+        Screenshot(finish.hwnd, "finish");
 }
+
+E2E_ROWS(Thai, ListsInOrder, kListRows);
 
 // Chosen with a click on its check box, a user whose Thai name reaches the
 // library as its code page 874 bytes.
@@ -411,95 +455,87 @@ TEST_F(Thai, queue_is_for_the_user_chosen_by_click)
     std::vector<bool> only(rows.size(), false);
     only[static_cast<std::size_t>(row)] = true;
     EXPECT_TRUE(WaitUntil([&] { return list.CheckStates() == only; }, 2000));
-    Confirm(setup, users);
-    CheckLastLoad(world, {InstallCall(thai, FullPath(world, "a.prc"), 0),
-                          InstallCall(thai, FullPath(world, "b.pdb"), 0)});
+    ConfirmUsers(setup, users.hwnd);
+    CheckLastLoad(world, {InstallCall(thai, world.InstallerPath("a.prc"), 0),
+                          InstallCall(thai, world.InstallerPath("b.pdb"), 0)});
     CheckQueue(world, thai, {"a.prc", "b.pdb"});
     EXPECT_TRUE(world.Queued("\xA1\xC3\xD8\xA7").empty() && world.Queued("Alice").empty());
 }
 
 // Cancel on the mode page or on the users page ends setup: no finish page,
 // nothing queued; from the mode page the library is never even loaded.
-TEST_F(Thai, queue_cancel_queues_nothing)
+TEST_P(CancelOn, queue_cancel_queues_nothing)
 {
-    for (bool onMode : {true, false}) {
-        SCOPED_TRACE(std::string("row ") + (onMode ? "mode" : "users"));
-        [&] {
-            World world(CurrentCaseName() + (onMode ? "-mode" : "-users"));
-            Process setup;
-            ASSERT_TRUE(LayOut(world));
-            ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
-            Page mode = StartAtMode(world, setup);
-            Page page = onMode ? mode : AcceptMode(setup, mode, false);
-            if (!page.hwnd)
-                return;
-            ClickItem(page.hwnd, IDCANCEL);
-            EXPECT_TRUE(EndsWithoutPage(setup, 5000, page.hwnd));
-            if (onMode) {
-                EXPECT_EQ(world.CallLines(), std::vector<std::string>());
-            }
-            CheckNothingQueued(world);
-        }();
+    const bool onMode = GetParam().first;
+    World world;
+    Process setup;
+    ASSERT_TRUE(LayOut(world));
+    ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
+    Page mode = StartAtMode(world, setup);
+    Page page = onMode ? mode : AcceptMode(setup, mode, false);
+    if (!page.hwnd)
+        return;
+    ExpectCancelEnds(setup, page.hwnd);
+    if (onMode) {
+        EXPECT_EQ(world.CallLines(), std::vector<std::string>());
     }
+    CheckNothingQueued(world);
 }
 
-TEST_F(Thai, queue_finish_page_ends_setup)
+E2E_ROWS(Thai, CancelOn, kCancelRows);
+
+TEST_P(FinishBy, queue_finish_page_ends_setup)
 {
-    for (bool escape : {true, false}) {
-        SCOPED_TRACE(std::string("row ") + (escape ? "escape" : "button"));
-        [&] {
-            World world(CurrentCaseName() + (escape ? "-escape" : "-button"));
-            Process setup;
-            ASSERT_TRUE(LayOut(world));
-            ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
-            Page users = StartAtUsers(world, setup);
-            Page finish = users.hwnd ? Confirm(setup, users) : Page();
-            if (!finish.hwnd)
-                return;
-            if (escape)
-                PressKey(finish.hwnd, VK_ESCAPE);
-            else
-                ClickItem(finish.hwnd, IDCANCEL);
-            EXPECT_TRUE(EndsWithoutPage(setup, 5000, finish.hwnd));
-            CheckQueue(world, "Alice", {"a.prc"});
-        }();
+    const bool escape = GetParam().first;
+    World world;
+    Process setup;
+    ASSERT_TRUE(LayOut(world));
+    ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
+    Page users = StartAtUsers(world, setup);
+    Page finish = users.hwnd ? ConfirmUsers(setup, users.hwnd) : Page();
+    if (!finish.hwnd)
+        return;
+    if (escape) {
+        PressKey(finish.hwnd, VK_ESCAPE);
+        EXPECT_TRUE(EndsWithoutPage(setup, 5000, finish.hwnd));
+    } else {
+        ExpectCancelEnds(setup, finish.hwnd);
     }
+    CheckQueue(world, "Alice", {"a.prc"});
 }
+
+E2E_ROWS(Thai, FinishBy, kFinishRows);
 
 // The notes and the package come from the program's folder, whatever the
 // current directory holds and whatever follows the program's path.
-TEST_F(Thai, queue_takes_its_files_from_the_program_folder)
+TEST_P(ProgramFolder, queue_takes_its_files_from_the_program_folder)
 {
-    const char* rows[] = {"quoted", "quoted with arguments", "unquoted with arguments"};
-    for (const char* const& name : rows) {
-        SCOPED_TRACE(std::string("row ") + (name));
-        [&] {
-            World world(CurrentCaseName() + "-" + std::to_string(&name - rows));
-            Process setup;
-            std::string elsewhere = JoinPath(world.Root(), "elsewhere");
-            std::string argument = JoinPath(elsewhere, "other.cfg");
-            std::string command = name == rows[0]   ? Quoted(world.SetupPath())
-                                  : name == rows[1] ? Quoted(world.SetupPath()) + " /auto " + argument
-                                                    : world.SetupPath() + " " + argument;
-            ASSERT_TRUE(LayOut(world));
-            ASSERT_TRUE(LayOutPackage(world, "pkg.prc\n", {"pkg.prc"}));
-            ASSERT_TRUE(world.PutInstallerFile("install.tms", "Program folder notes"));
-            ASSERT_TRUE(MakeDirs(elsewhere));
-            ASSERT_TRUE(WriteBytes(JoinPath(elsewhere, "install.tms"), "Decoy notes"));
-            ASSERT_TRUE(WriteBytes(JoinPath(elsewhere, "install.cfg"), "decoy.prc\n"));
-            ASSERT_TRUE(WriteBytes(JoinPath(elsewhere, "decoy.prc"), "decoy"));
-            ASSERT_TRUE(setup.Start(world.SetupPath(), command, elsewhere));
-            Page mode = AcceptDisclaimer(setup);
-            if (!mode.hwnd)
-                return;
-            EXPECT_EQ(TextA(Control(mode.hwnd, IDC_TEXT)), std::string("Program folder notes"));
-            Page users = AcceptMode(setup, mode, false);
-            if (users.hwnd)
-                Confirm(setup, users);
-            EXPECT_EQ(InstallCalls(world), std::vector<std::string>{InstallCall("Alice", FullPath(world, "pkg.prc"), 0)});
-        }();
-    }
+    const CommandRow& row = GetParam();
+    World world;
+    Process setup;
+    std::string elsewhere = JoinPath(world.Root(), "elsewhere");
+    std::string command = row.quoted ? Quoted(world.SetupPath()) : world.SetupPath();
+    if (row.arguments)
+        command += row.arguments + JoinPath(elsewhere, "other.cfg");
+    ASSERT_TRUE(LayOut(world));
+    ASSERT_TRUE(LayOutPackage(world, "pkg.prc\n", {"pkg.prc"}));
+    ASSERT_TRUE(world.PutInstallerFile("install.tms", "Program folder notes"));
+    ASSERT_TRUE(MakeDirs(elsewhere));
+    ASSERT_TRUE(WriteBytes(JoinPath(elsewhere, "install.tms"), "Decoy notes"));
+    ASSERT_TRUE(WriteBytes(JoinPath(elsewhere, "install.cfg"), "decoy.prc\n"));
+    ASSERT_TRUE(WriteBytes(JoinPath(elsewhere, "decoy.prc"), "decoy"));
+    ASSERT_TRUE(setup.Start(world.SetupPath(), command, elsewhere));
+    Page mode = AcceptDisclaimer(setup);
+    if (!mode.hwnd)
+        return;
+    EXPECT_EQ(TextA(Control(mode.hwnd, IDC_TEXT)), std::string("Program folder notes"));
+    Page users = AcceptMode(setup, mode, false);
+    if (users.hwnd)
+        ConfirmUsers(setup, users.hwnd);
+    EXPECT_EQ(InstallCalls(world), std::vector<std::string>{InstallCall("Alice", world.InstallerPath("pkg.prc"), 0)});
 }
+
+E2E_ROWS(Thai, ProgramFolder, kCommandRows);
 
 // ---------------------------------------------------------------- refusals
 
@@ -513,208 +549,175 @@ TEST_F(Thai, queue_refuses_when_palm_desktop_is_gone)
     ASSERT_TRUE(mode.hwnd);
     ASSERT_TRUE(DeleteDesktopKey());
     ClickItem(mode.hwnd, IDOK);
-    MessageBoxInfo found = ExpectBox(setup, nullptr, L"Error", {"Cannot find Palm Desktop"});
+    MessageBoxInfo found = ExpectError(setup, nullptr, L"Error", {"Cannot find Palm Desktop"});
     Page users = WaitFor(setup, PageKind::Users, 5000);
     if (!users.hwnd)
         return;
     EXPECT_EQ(found.owner, users.hwnd);
     ClickItem(users.hwnd, IDOK);
-    ExpectBox(setup, users.hwnd, L"Error", {"Palm Desktop"}, "no-desktop");
+    ExpectError(setup, users.hwnd, L"Error", {"Palm Desktop"}, "no-desktop");
     EXPECT_EQ(world.CallLines(), std::vector<std::string>());
     CheckNothingQueued(world);
 }
 
-TEST_F(Thai, queue_refuses_when_there_is_no_user_to_queue_for)
+TEST_P(NoUser, queue_refuses_when_there_is_no_user_to_queue_for)
 {
-    const struct {
-        const char* name;
-        const char* users;
-        int rows;
-    } rows[] = {
-        {"no users", "#count=0\n", 0},
-        {"no users file", nullptr, 0},
-        // A user the library names with an empty name: listed, checked, nameless.
-        {"nameless user", "#count=1\n#untouched=0\n", 1},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string("row ") + (row.name));
-        [&] {
-            World world(CurrentCaseName() + "-" + std::to_string(&row - rows));
-            Process setup;
-            ASSERT_TRUE(LayOut(world, row.users ? row.users : ""));
-            ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
-            if (!row.users) {
-                EXPECT_TRUE(DeleteFileA(JoinPath(world.PalmDir(), "users.txt").c_str()));
-            }
-            Page users = StartAtUsers(world, setup);
-            if (!users.hwnd)
-                return;
-            RemoteListView list(Control(users.hwnd, IDC_USERLIST));
-            EXPECT_EQ(list.Count(), row.rows);
-            ClickItem(users.hwnd, IDOK);
-            ExpectBox(setup, users.hwnd, L"Error", {"HotSync user"});
-            EXPECT_EQ(InstallCalls(world), std::vector<std::string>());
-            EXPECT_TRUE(!DirExists(JoinPath(world.PalmDir(), "Install")));
-        }();
+    const NoUserRow& row = GetParam();
+    World world;
+    Process setup;
+    ASSERT_TRUE(LayOut(world, row.users ? row.users : ""));
+    ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
+    if (!row.users) {
+        EXPECT_TRUE(DeleteFileA(JoinPath(world.PalmDir(), "users.txt").c_str()));
     }
+    Page users = StartAtUsers(world, setup);
+    if (!users.hwnd)
+        return;
+    RemoteListView list(Control(users.hwnd, IDC_USERLIST));
+    EXPECT_EQ(list.Count(), row.rows);
+    ClickItem(users.hwnd, IDOK);
+    ExpectError(setup, users.hwnd, L"Error", {"HotSync user"});
+    EXPECT_EQ(InstallCalls(world), std::vector<std::string>());
+    EXPECT_TRUE(!DirExists(JoinPath(world.PalmDir(), "Install")));
 }
 
-TEST_F(Thai, queue_refuses_an_unusable_library)
+E2E_ROWS(Thai, NoUser, kNoUserRows);
+
+TEST_P(UnusableLibrary, queue_refuses_an_unusable_library)
 {
-    for (bool gone : {false, true}) {
-        SCOPED_TRACE(std::string("row ") + (gone ? "library gone" : "no PltInstallFile"));
-        [&] {
-            World world(CurrentCaseName() + (gone ? "-gone" : "-lacking"));
-            Process setup;
-            ASSERT_TRUE(LayOut(world));
-            ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
-            if (!gone) {
-                ASSERT_TRUE(world.UseStandin("Instaide-no-PltInstallFile.dll"));
-            }
-            Page users = StartAtUsers(world, setup);
-            if (!users.hwnd)
-                return;
-            std::string library = JoinPath(world.PalmDir(), "Instaide.dll");
-            // The users page has read the users and let the library go.
-            if (gone) {
-                ASSERT_TRUE(WaitUntil([&] { return DeleteFileA(library.c_str()) != 0; }, 3000));
-            }
-            ClickItem(users.hwnd, IDOK);
-            if (gone)
-                ExpectBox(setup, users.hwnd, L"Error", {library});
-            else
-                ExpectBox(setup, users.hwnd, L"Error", {library, "PltInstallFile"}, "no-entry");
-            EXPECT_EQ(InstallCalls(world), std::vector<std::string>());
-            EXPECT_TRUE(world.Queued("Alice").empty());
-        }();
+    const bool gone = GetParam().first;
+    World world;
+    Process setup;
+    ASSERT_TRUE(LayOut(world));
+    ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
+    if (!gone) {
+        ASSERT_TRUE(world.UseStandin("Instaide-no-PltInstallFile.dll"));
     }
+    Page users = StartAtUsers(world, setup);
+    if (!users.hwnd)
+        return;
+    std::string library = JoinPath(world.PalmDir(), "Instaide.dll");
+    // The users page has read the users and let the library go.
+    if (gone) {
+        ASSERT_TRUE(WaitUntil([&] { return DeleteFileA(library.c_str()) != 0; }, 3000));
+    }
+    ClickItem(users.hwnd, IDOK);
+    if (gone)
+        ExpectError(setup, users.hwnd, L"Error", {library});
+    else
+        ExpectError(setup, users.hwnd, L"Error", {library, "PltInstallFile"}, "no-entry");
+    EXPECT_EQ(InstallCalls(world), std::vector<std::string>());
+    EXPECT_TRUE(world.Queued("Alice").empty());
 }
+
+E2E_ROWS(Thai, UnusableLibrary, kUnusableRows);
 
 // Both a missing file and a folder in a file's place stop the whole list;
 // once the files are there, OK again queues them all.
-TEST_F(Thai, queue_refuses_a_missing_package_file_then_retries)
+TEST_P(MissingFile, queue_refuses_a_missing_package_file_then_retries)
 {
-    for (FileState state : {FileState::Missing, FileState::Folder}) {
-        SCOPED_TRACE(std::string("row ") + (StateName(state)));
-        [&] {
-            World world(CurrentCaseName() + "-" + StateName(state));
-            Process setup;
-            ASSERT_TRUE(LayOut(world));
-            ASSERT_TRUE(LayOutPackage(world, "a.prc\nb.pdb\nc.prc\nd.prc\n", {"a.prc", "d.prc"}));
-            MakeFile(world, "b.pdb", state, "");
-            Page users = StartAtUsers(world, setup);
-            if (!users.hwnd)
-                return;
-            ClickItem(users.hwnd, IDOK);
-            MessageBoxInfo box = ExpectBox(setup, users.hwnd, L"Error", {Quoted(FullPath(world, "b.pdb"))});
-            EXPECT_TRUE(box.text.find(L"c.prc") == std::wstring::npos);   // only the first one
-            CheckNothingQueued(world);
+    World world;
+    Process setup;
+    ASSERT_TRUE(LayOut(world));
+    ASSERT_TRUE(LayOutPackage(world, "a.prc\nb.pdb\nc.prc\nd.prc\n", {"a.prc", "d.prc"}));
+    MakeFile(world, "b.pdb", GetParam().state, "");
+    Page users = StartAtUsers(world, setup);
+    if (!users.hwnd)
+        return;
+    ClickItem(users.hwnd, IDOK);
+    MessageBoxInfo box = ExpectError(setup, users.hwnd, L"Error", {Quoted(world.InstallerPath("b.pdb"))});
+    EXPECT_TRUE(box.text.find(L"c.prc") == std::wstring::npos);   // only the first one
+    CheckNothingQueued(world);
 
-            EXPECT_TRUE(RemoveTree(FullPath(world, "b.pdb")));
-            EXPECT_TRUE(PutPackage(world, "b.pdb") && PutPackage(world, "c.prc"));
-            Confirm(setup, users);
-            std::vector<std::string> files = {"a.prc", "b.pdb", "c.prc", "d.prc"}, calls;
-            for (const std::string& file : files)
-                calls.push_back(InstallCall("Alice", FullPath(world, file), 0));
-            CheckLastLoad(world, calls);
-            CheckQueue(world, "Alice", files);
-        }();
-    }
+    EXPECT_TRUE(RemoveTree(world.InstallerPath("b.pdb")));
+    EXPECT_TRUE(PutPackageFile(world, "b.pdb") && PutPackageFile(world, "c.prc"));
+    ConfirmUsers(setup, users.hwnd);
+    std::vector<std::string> files = {"a.prc", "b.pdb", "c.prc", "d.prc"}, calls;
+    for (const std::string& file : files)
+        calls.push_back(InstallCall("Alice", world.InstallerPath(file), 0));
+    CheckLastLoad(world, calls);
+    CheckQueue(world, "Alice", files);
 }
+
+E2E_ROWS(Thai, MissingFile, kMissingFileRows);
 
 // 200 entries of up to 199 bytes each fit; one more entry, or one more byte,
 // refuses the list without queueing anything.
-TEST_F(Thai, queue_refuses_lists_past_its_limits)
+TEST_P(ListLimits, queue_refuses_lists_past_its_limits)
 {
-    const struct {
-        const char* name;
-        int entries;
-        int longPath;   // then one more entry, of a full path this long
-        int refusedLine;
-    } rows[] = {
-        {"201 entries", 201, 0, 201},
-        {"200 entries", 200, 0, 0},
-        {"path of 200", 1, 200, 2},
-        {"path of 199", 1, 199, 0},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string("row ") + (row.name));
-        [&] {
-            World world(CurrentCaseName() + "-" + std::to_string(&row - rows));
-            Process setup;
-            ASSERT_TRUE(LayOut(world));
-            std::vector<std::string> files;
-            for (int i = 1; i <= row.entries; ++i) {
-                char name[16];
-                std::snprintf(name, sizeof name, "f%03d.prc", i);
-                files.push_back(name);
-            }
-            if (row.longPath) {
-                std::size_t head = world.InstallerDir().size() + 1;
-                files.push_back(std::string(static_cast<std::size_t>(row.longPath) - head - 4, 'n') + ".pdb");
-                EXPECT_EQ(FullPath(world, files.back()).size(), static_cast<std::size_t>(row.longPath));
-            }
-            std::string list;
-            for (const std::string& file : files) {
-                list += file + "\r\n";
-                EXPECT_TRUE(PutPackage(world, file));
-            }
-            ASSERT_TRUE(world.PutInstallerFile("install.cfg", list));
-            Page users = StartAtUsers(world, setup);
-            if (!users.hwnd)
-                return;
-            if (row.refusedLine) {
-                ClickItem(users.hwnd, IDOK);
-                ExpectBox(setup, users.hwnd, L"Error",
-                          {FullPath(world, "install.cfg"), "line " + std::to_string(row.refusedLine)},
-                          row.longPath ? "path-too-long" : "too-many");
-                CheckNothingQueued(world);
-                return;
-            }
-            Confirm(setup, users, 60000);
-            std::vector<std::string> calls;
-            for (const std::string& file : files)
-                calls.push_back(InstallCall("Alice", FullPath(world, file), 0));
-            CheckLastLoad(world, calls);
-            CheckQueue(world, "Alice", files);
-        }();
+    const LimitRow& row = GetParam();
+    World world;
+    Process setup;
+    ASSERT_TRUE(LayOut(world));
+    std::vector<std::string> files;
+    for (int i = 1; i <= row.entries; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%03d.prc", i);
+        files.push_back(name);
     }
+    if (row.longPath) {
+        std::size_t head = world.InstallerDir().size() + 1;
+        files.push_back(std::string(static_cast<std::size_t>(row.longPath) - head - 4, 'n') + ".pdb");
+        EXPECT_EQ(world.InstallerPath(files.back()).size(), static_cast<std::size_t>(row.longPath));
+    }
+    std::string list;
+    for (const std::string& file : files) {
+        list += file + "\r\n";
+        EXPECT_TRUE(PutPackageFile(world, file));
+    }
+    ASSERT_TRUE(world.PutInstallerFile("install.cfg", list));
+    Page users = StartAtUsers(world, setup);
+    if (!users.hwnd)
+        return;
+    if (row.refusedLine) {
+        ClickItem(users.hwnd, IDOK);
+        ExpectError(setup, users.hwnd, L"Error",
+                    {world.InstallerPath("install.cfg"), "line " + std::to_string(row.refusedLine)},
+                    row.longPath ? "path-too-long" : "too-many");
+        CheckNothingQueued(world);
+        return;
+    }
+    ConfirmUsers(setup, users.hwnd, 60000);
+    std::vector<std::string> calls;
+    for (const std::string& file : files)
+        calls.push_back(InstallCall("Alice", world.InstallerPath(file), 0));
+    CheckLastLoad(world, calls);
+    CheckQueue(world, "Alice", files);
 }
+
+E2E_ROWS(Thai, ListLimits, kLimitRows);
 
 // A name past 31 bytes is queued under all of it, not under another user
 // who shares its first 31 bytes.
-TEST_F(Thai, queue_keeps_a_long_user_name_whole)
+TEST_P(LongUserName, queue_keeps_a_long_user_name_whole)
 {
     const std::string shared = "Mirabo HotSync user number one";   // 30 bytes
-    for (std::size_t length : {40u, 49u}) {
-        SCOPED_TRACE(std::string("row ") + (std::to_string(length)));
-        [&] {
-            std::string shorter = shared + "X";
-            std::string name = shorter + std::string(length - shorter.size(), 'y');
-            World world(CurrentCaseName() + "-" + std::to_string(length));
-            Process setup;
-            ASSERT_TRUE(LayOut(world, shorter + "\n" + name + "\n"));
-            ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
-            Page users = StartAtUsers(world, setup);
-            if (!users.hwnd)
-                return;
-            RemoteListView list(Control(users.hwnd, IDC_USERLIST));
-            std::vector<std::string> rows = list.Rows();
-            int row = static_cast<int>(std::find(rows.begin(), rows.end(), name) - rows.begin());
-            POINT box;
-            ASSERT_TRUE(row < list.Count());
-            if (!list.Checked(row)) {
-                ASSERT_TRUE(list.CheckBoxPoint(row, &box));
-                Click(users.hwnd, box);
-                EXPECT_TRUE(WaitUntil([&] { return list.Checked(row); }, 2000));
-            }
-            Confirm(setup, users);
-            CheckLastLoad(world, {InstallCall(name, FullPath(world, "a.prc"), 0)});
-            CheckQueue(world, name, {"a.prc"});
-            EXPECT_TRUE(world.Queued(shorter).empty());
-        }();
+    std::string shorter = shared + "X";
+    std::string name = shorter + std::string(GetParam().length - shorter.size(), 'y');
+    World world;
+    Process setup;
+    ASSERT_TRUE(LayOut(world, shorter + "\n" + name + "\n"));
+    ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
+    Page users = StartAtUsers(world, setup);
+    if (!users.hwnd)
+        return;
+    RemoteListView list(Control(users.hwnd, IDC_USERLIST));
+    std::vector<std::string> rows = list.Rows();
+    int row = static_cast<int>(std::find(rows.begin(), rows.end(), name) - rows.begin());
+    POINT box;
+    ASSERT_TRUE(row < list.Count());
+    if (!list.Checked(row)) {
+        ASSERT_TRUE(list.CheckBoxPoint(row, &box));
+        Click(users.hwnd, box);
+        EXPECT_TRUE(WaitUntil([&] { return list.Checked(row); }, 2000));
     }
+    ConfirmUsers(setup, users.hwnd);
+    CheckLastLoad(world, {InstallCall(name, world.InstallerPath("a.prc"), 0)});
+    CheckQueue(world, name, {"a.prc"});
+    EXPECT_TRUE(world.Queued(shorter).empty());
 }
+
+E2E_ROWS(Thai, LongUserName, kNameLengthRows);
 
 TEST_F(Thai, queue_counts_a_file_already_queued_as_queued)
 {
@@ -726,9 +729,9 @@ TEST_F(Thai, queue_counts_a_file_already_queued_as_queued)
     Page users = StartAtUsers(world, setup);
     if (!users.hwnd)
         return;
-    Confirm(setup, users);
-    CheckLastLoad(world, {InstallCall("Alice", FullPath(world, "a.prc"), 0),
-                          InstallCall("Alice", FullPath(world, "b.pdb"), -512)});
+    ConfirmUsers(setup, users.hwnd);
+    CheckLastLoad(world, {InstallCall("Alice", world.InstallerPath("a.prc"), 0),
+                          InstallCall("Alice", world.InstallerPath("b.pdb"), -512)});
     EXPECT_EQ(world.Queued("Alice"), (std::vector<std::string>{"a.prc", "b.pdb"}));
     EXPECT_EQ(world.ReadPalmFile("Alice\\Install\\b.pdb"), std::string("queued before"));
 }
@@ -744,60 +747,58 @@ TEST_F(Thai, queue_reports_files_the_library_refused_then_retries)
     Page users = StartAtUsers(world, setup);
     if (!users.hwnd)
         return;
-    std::string a = FullPath(world, "a.prc"), b = FullPath(world, "b.pdb"), c = FullPath(world, "c.prc");
+    std::string a = world.InstallerPath("a.prc"), b = world.InstallerPath("b.pdb"), c = world.InstallerPath("c.prc");
     {
         HeldFile held(b);
         ClickItem(users.hwnd, IDOK);
-        MessageBoxInfo box = ExpectBox(setup, users.hwnd, L"Error", {b}, "refused");
+        MessageBoxInfo box = ExpectError(setup, users.hwnd, L"Error", {b}, "refused");
         EXPECT_TRUE(LineFrom(box.text, b).find(L"-504") != std::wstring::npos);
         EXPECT_TRUE(box.text.find(Widen(a)) == std::wstring::npos && box.text.find(Widen(c)) == std::wstring::npos);
         EXPECT_EQ(InstallCalls(world), (std::vector<std::string>{InstallCall("Alice", a, 0), InstallCall("Alice", b, -504),
                                                                 InstallCall("Alice", c, 0)}));
     }
-    Confirm(setup, users);
+    ConfirmUsers(setup, users.hwnd);
     CheckLastLoad(world, {InstallCall("Alice", a, -512), InstallCall("Alice", b, 0), InstallCall("Alice", c, -512)}, 3);
     CheckQueue(world, "Alice", {"a.prc", "b.pdb", "c.prc"});
 }
 
 // A list that cannot be opened: the file-error box, nothing queued, and a
 // retry once it can. One that another program only reads is read.
-TEST_F(Thai, queue_unreadable_list_shows_the_file_error)
+TEST_P(UnreadableList, queue_unreadable_list_shows_the_file_error)
 {
-    for (FileState state : {FileState::Missing, FileState::Held, FileState::Folder, FileState::Written}) {
-        SCOPED_TRACE(std::string("row ") + (StateName(state)));
-        [&] {
-            World world(CurrentCaseName() + "-" + StateName(state));
-            Process setup;
-            ASSERT_TRUE(LayOut(world));
-            ASSERT_TRUE(PutPackage(world, "a.prc"));
-            std::unique_ptr<HeldFile> held = MakeFile(world, "install.cfg", state, "a.prc\n");
-            Page users = StartAtUsers(world, setup);
-            if (!users.hwnd)
-                return;
-            ClickItem(users.hwnd, IDOK);
-            MessageBoxInfo box = ExpectFileError(setup, users.hwnd, FullPath(world, "install.cfg"),
-                                                 state == FileState::Held ? "list-held" : nullptr);
-            EXPECT_EQ(HasHint(box), state == FileState::Missing);
-            CheckNothingQueued(world);
-            held.reset();
-            MakeFile(world, "install.cfg", FileState::Good, "a.prc\n");
-            Confirm(setup, users);
-            CheckQueue(world, "Alice", {"a.prc"});
-        }();
-    }
+    const FileState state = GetParam().state;
+    World world;
+    Process setup;
+    ASSERT_TRUE(LayOut(world));
+    ASSERT_TRUE(PutPackageFile(world, "a.prc"));
+    std::unique_ptr<HeldFile> held = MakeFile(world, "install.cfg", state, "a.prc\n");
+    Page users = StartAtUsers(world, setup);
+    if (!users.hwnd)
+        return;
+    ClickItem(users.hwnd, IDOK);
+    MessageBoxInfo box = ExpectFileError(setup, users.hwnd, world.InstallerPath("install.cfg"),
+                                         state == FileState::Held ? "list-held" : nullptr);
+    EXPECT_EQ(HasHint(box), state == FileState::Missing);
+    CheckNothingQueued(world);
+    held.reset();
+    MakeFile(world, "install.cfg", FileState::Good, "a.prc\n");
+    ConfirmUsers(setup, users.hwnd);
+    CheckQueue(world, "Alice", {"a.prc"});
 }
+
+E2E_ROWS(Thai, UnreadableList, kUnreadableListRows);
 
 TEST_F(Thai, queue_reads_a_list_another_program_is_reading)
 {
     World world;
     Process setup;
     ASSERT_TRUE(LayOut(world));
-    ASSERT_TRUE(PutPackage(world, "a.prc"));
+    ASSERT_TRUE(PutPackageFile(world, "a.prc"));
     std::unique_ptr<HeldFile> held = MakeFile(world, "install.cfg", FileState::Read, "a.prc\n");
     Page users = StartAtUsers(world, setup);
     if (!users.hwnd)
         return;
-    Confirm(setup, users);
+    ConfirmUsers(setup, users.hwnd);
     CheckQueue(world, "Alice", {"a.prc"});
 }
 
@@ -816,32 +817,27 @@ TEST_F(Thai, setup_alone_in_its_folder_says_to_extract_the_package)
         return;
     ClickItem(disclaimer.hwnd, IDOK);
 
-    wchar_t reason[512] = L"";
-    ASSERT_NE(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                             ERROR_FILE_NOT_FOUND, 0, reason, 512, nullptr), 0u);
-    std::wstring because = reason;
-    because.erase(because.find_last_not_of(L"\r\n") + 1);
+    const std::wstring because = SystemReason(ERROR_FILE_NOT_FOUND);
     auto expected = [&](const std::string& file) {
-        return L"The file \"" + Widen(FullPath(world, file)) + L"\" could not be read.\r\n\r\n" + because +
+        return L"The file \"" + Widen(world.InstallerPath(file)) + L"\" could not be read.\r\n\r\n" + because +
                L"\r\n\r\n" + Widen(kNotFoundHint);
     };
-    MessageBoxInfo box = ExpectFileError(setup, nullptr, FullPath(world, "install.tms"), "notes-missing");
+    MessageBoxInfo box = ExpectFileError(setup, nullptr, world.InstallerPath("install.tms"), "notes-missing");
     EXPECT_EQ(box.text, expected("install.tms"));
     EXPECT_EQ(Classify(box.owner), PageKind::Mode);
     Page mode = WaitFor(setup, PageKind::Mode, 5000);
     if (!mode.hwnd)
         return;
     ClickItem(mode.hwnd, IDC_UPDATE);
-    box = ExpectFileError(setup, mode.hwnd, FullPath(world, "update.tms"));
+    box = ExpectFileError(setup, mode.hwnd, world.InstallerPath("update.tms"));
     EXPECT_EQ(box.text, expected("update.tms"));
 
     Page users = AcceptMode(setup, mode, false);
     if (!users.hwnd)
         return;
     ClickItem(users.hwnd, IDOK);
-    box = ExpectFileError(setup, users.hwnd, FullPath(world, "update.cfg"), "list-missing");
+    box = ExpectFileError(setup, users.hwnd, world.InstallerPath("update.cfg"), "list-missing");
     EXPECT_EQ(box.text, expected("update.cfg"));
     CheckNothingQueued(world);
-    ClickItem(users.hwnd, IDCANCEL);
-    EXPECT_TRUE(EndsWithoutPage(setup, 5000, users.hwnd));
+    ExpectCancelEnds(setup, users.hwnd);
 }

@@ -11,24 +11,13 @@ using namespace e2e;
 
 namespace {
 
-// An installer with its notes and a Palm Desktop with one user, so that no
-// page after the disclaimer stops at a missing file.
-bool LayOut(World& world, const std::string& users)
-{
-    return world.Ok() && world.PutInstallerFile("install.tms", "Install notes\r\n") &&
-           world.PutInstallerFile("update.tms", "Update notes\r\n") &&
-           world.StandardPalm(users);
-}
-
 const std::wstring kAccept = L"\u0E22\u0E2D\u0E21\u0E23\u0E31\u0E1A";
 const std::wstring kDecline = L"\u0E44\u0E21\u0E48\u0E22\u0E2D\u0E21\u0E23\u0E31\u0E1A";
 
-// Starts setup.exe in a fresh world and waits for its first page.
-Page StartAtDisclaimer(World& world, Process& setup, const std::string& users = "Alice\n")
+// Lays out a fresh world (LayOut), starts setup.exe and waits for its first page.
+Page LaidOutAtDisclaimer(World& world, Process& setup, const std::string& users = "Alice\n")
 {
-    if (!LayOut(world, users) || !setup.Start(world))
-        return Page();
-    return WaitFor(setup, PageKind::Disclaimer);
+    return LayOut(world, users) ? StartAtDisclaimer(world, setup) : Page();
 }
 
 void CheckButtonLabels(HWND page)
@@ -45,7 +34,7 @@ TEST_F(Thai, disclaimer_shows_thai_buttons)
 {
     World world;
     Process setup;
-    Page page = StartAtDisclaimer(world, setup);
+    Page page = LaidOutAtDisclaimer(world, setup);
     if (!page.hwnd)
         return;
     CheckButtonLabels(page.hwnd);
@@ -64,7 +53,7 @@ TEST_F(English, disclaimer_keeps_thai_buttons_in_english_locale)
 {
     World world;
     Process setup;
-    Page page = StartAtDisclaimer(world, setup);
+    Page page = LaidOutAtDisclaimer(world, setup);
     if (!page.hwnd)
         return;
     CheckButtonLabels(page.hwnd);
@@ -76,7 +65,7 @@ TEST_F(Thai, disclaimer_text_is_read_only)
 {
     World world;
     Process setup;
-    Page page = StartAtDisclaimer(world, setup);
+    Page page = LaidOutAtDisclaimer(world, setup);
     HWND edit = Control(page.hwnd, IDC_TEXT);
     ASSERT_TRUE(edit);
     EXPECT_TRUE(IsReadOnly(edit));
@@ -104,7 +93,7 @@ TEST_F(Thai, disclaimer_text_scrolls_to_the_end)
 {
     World world;
     Process setup;
-    Page page = StartAtDisclaimer(world, setup);
+    Page page = LaidOutAtDisclaimer(world, setup);
     HWND edit = Control(page.hwnd, IDC_TEXT);
     ASSERT_TRUE(edit);
     EXPECT_TRUE(Style(edit) & WS_VSCROLL);
@@ -143,7 +132,7 @@ TEST_F(Thai, disclaimer_escape_ends_setup)
 {
     World world;
     Process setup;
-    Page page = StartAtDisclaimer(world, setup);
+    Page page = LaidOutAtDisclaimer(world, setup);
     if (!page.hwnd)
         return;
     PressKey(page.hwnd, VK_ESCAPE);
@@ -156,11 +145,10 @@ TEST_F(Thai, disclaimer_decline_button_ends_setup)
 {
     World world;
     Process setup;
-    Page page = StartAtDisclaimer(world, setup);
+    Page page = LaidOutAtDisclaimer(world, setup);
     if (!page.hwnd)
         return;
-    ClickItem(page.hwnd, IDCANCEL);
-    EXPECT_TRUE(EndsWithoutPage(setup, 5000, page.hwnd));
+    ExpectCancelEnds(setup, page.hwnd);
     EXPECT_TRUE(world.Queued("Alice").empty());
 }
 
@@ -168,7 +156,7 @@ TEST_F(Thai, disclaimer_accept_leads_to_mode)
 {
     World world;
     Process setup;
-    Page page = StartAtDisclaimer(world, setup);
+    Page page = LaidOutAtDisclaimer(world, setup);
     if (!page.hwnd)
         return;
     ClickItem(page.hwnd, IDOK);
@@ -191,7 +179,7 @@ TEST_F(Thai, walk_queues_the_package_for_the_checked_user)
     Process setup;
     ASSERT_TRUE(world.PutInstallerFile("install.cfg", "pkg.prc\r\n"));
     ASSERT_TRUE(world.PutInstallerFile("pkg.prc", std::string("PRC\0data", 8)));
-    Page page = StartAtDisclaimer(world, setup, "Alice\nBob\n");
+    Page page = LaidOutAtDisclaimer(world, setup, "Alice\nBob\n");
     if (!page.hwnd)
         return;
     ClickItem(page.hwnd, IDOK);
@@ -230,8 +218,7 @@ TEST_F(Thai, walk_queues_the_package_for_the_checked_user)
     Click(users.hwnd, box);
     EXPECT_TRUE(WaitUntil([&] { return list.Checked(bob); }, 2000));
     Screenshot(users.hwnd, "users");
-    ClickItem(users.hwnd, IDOK);
-    Page finish = WaitFor(setup, PageKind::Finish, 10000, users.hwnd);
+    Page finish = ConfirmUsers(setup, users.hwnd);
     EXPECT_EQ(world.Queued("Bob"), std::vector<std::string>{"pkg.prc"});
     EXPECT_TRUE(world.Queued("Alice").empty());
     std::string queued;
@@ -243,8 +230,7 @@ TEST_F(Thai, walk_queues_the_package_for_the_checked_user)
     if (!finish.hwnd)
         return;
     EXPECT_EQ(TextW(Control(finish.hwnd, IDCANCEL)), std::wstring(L"\u0E40\u0E2A\u0E23\u0E47\u0E08"));
-    ClickItem(finish.hwnd, IDCANCEL);
-    EXPECT_TRUE(EndsWithoutPage(setup, 5000, finish.hwnd));
+    ExpectCancelEnds(setup, finish.hwnd);
 }
 
 // With no Palm Desktop in the registry the users page says so in a message
@@ -253,7 +239,7 @@ TEST_F(Thai, users_page_reports_missing_palm_desktop)
 {
     World world;
     Process setup;
-    Page page = StartAtDisclaimer(world, setup);
+    Page page = LaidOutAtDisclaimer(world, setup);
     if (!page.hwnd)
         return;
     EXPECT_TRUE(DeleteDesktopKey());
@@ -262,14 +248,11 @@ TEST_F(Thai, users_page_reports_missing_palm_desktop)
     if (!mode.hwnd)
         return;
     ClickItem(mode.hwnd, IDOK);
-    MessageBoxInfo box = WaitMessageBox(setup);
+    MessageBoxInfo box = ExpectBox(setup, nullptr, {"Cannot find Palm Desktop"}, "box");
     if (!box.hwnd)
         return;
     EXPECT_EQ(box.caption, std::wstring(L"Error"));
-    EXPECT_TRUE(box.text.find(L"Cannot find Palm Desktop") != std::wstring::npos);
     EXPECT_TRUE(box.owner != nullptr && Classify(box.owner) == PageKind::Users);
-    Screenshot(box.hwnd, "box");
-    EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
     EXPECT_TRUE(world.CallLines().empty());
     setup.Kill();
 }

@@ -14,37 +14,19 @@ using namespace e2e;
 namespace {
 
 const char kNotFound[] = "Cannot find Palm Desktop !!\n\nPlease install Palm Desktop Application.";
-const LPCWSTR kStopIcon = MAKEINTRESOURCEW(32513);   // IDI_HAND, whatever UNICODE says
 
 typedef std::vector<std::string> Lines;
 
-// Notes, a package list and its file, so that no page on the way stops at a
-// missing file.
-bool PutInstallerFiles(World& world)
+// The package, setup.exe started, the disclaimer and the mode page accepted:
+// the mode page just left, or null.
+HWND LaidOutToUsers(World& world, Process& setup)
 {
-    return world.Ok() && world.PutInstallerFile("install.tms", "Install notes\r\n") &&
-           world.PutInstallerFile("install.cfg", "pkg.prc\r\n") && world.PutInstallerFile("pkg.prc", "PRC");
-}
-
-// Starts setup.exe and accepts the disclaimer and the mode page; returns the
-// mode page just left, or null.
-HWND PassToUsers(World& world, Process& setup)
-{
-    if (!PutInstallerFiles(world) || !setup.Start(world))
-        return nullptr;
-    return PassFirstPages(setup);
-}
-
-// The users page of a world whose Palm Desktop is found and usable.
-HWND OpenUsers(World& world, Process& setup)
-{
-    HWND mode = PassToUsers(world, setup);
-    return mode ? WaitFor(setup, PageKind::Users, 10000, mode).hwnd : nullptr;
+    return PutPackage(world) ? PassToUsers(world, setup) : nullptr;
 }
 
 HWND UsersPage(World& world, Process& setup, const std::string& users)
 {
-    return world.StandardPalm(users) ? OpenUsers(world, setup) : nullptr;
+    return world.StandardPalm(users) && PutPackage(world) ? StartAtUsers(world, setup).hwnd : nullptr;
 }
 
 // "1" for a checked row, "0" for an unchecked one.
@@ -98,8 +80,7 @@ void CheckLivesOn(Process& setup, HWND page)
 {
     EXPECT_TRUE(setup.StillRunningAfter(300));
     EXPECT_EQ(CurrentDialog(setup.Pid()), page);
-    ClickItem(page, IDCANCEL);
-    EXPECT_TRUE(EndsWithoutPage(setup, 5000, page));
+    ExpectCancelEnds(setup, page);
 }
 
 // base + "\seg\seg..." of exactly `length` characters.
@@ -151,77 +132,167 @@ std::string UsersFile(const Lines& names)
     return s;
 }
 
+// What the registry says: prepared by `prepare`, where DesktopPath (that
+// exact name) is enumerated, -1 for nowhere, and whether the Palm folder is
+// found; palmLength 0 for the world's usual Palm folder.
+struct LookupRow {
+    const char* name;
+    bool (*prepare)(const World&);
+    int index;
+    bool found;
+    std::size_t palmLength;
+};
+
+const LookupRow kLookupRows[] = {
+    {"at_index_0", [](const World& w) { return SetDesktopPath(w.PalmDir()) &&
+                                               SetDesktopValueAnsi(REG_SZ, std::string("x", 2), "Zulu"); },
+     0, true, 0},
+    {"among_several", [](const World& w) { return AddOtherValues(10) && SetDesktopPath(w.PalmDir()) &&
+                                                  SetDesktopValueAnsi(REG_SZ, std::string("x", 2), "Zulu"); },
+     10, true, 0},
+    {"as_the_50th_value", [](const World& w) { return AddOtherValues(49) && SetDesktopPath(w.PalmDir()); },
+     49, true, 0},
+    {"as_the_51st_value", [](const World& w) { return AddOtherValues(50) && SetDesktopPath(w.PalmDir()); },
+     50, false, 0},
+    {"named_in_small_letters", [](const World& w) {
+         return SetDesktopValueAnsi(REG_SZ, std::string(w.PalmDir().c_str(), w.PalmDir().size() + 1), "desktoppath"); },
+     -1, false, 0},
+    {"named_in_capitals", [](const World& w) {
+         return SetDesktopValueAnsi(REG_SZ, std::string(w.PalmDir().c_str(), w.PalmDir().size() + 1), "DESKTOPPATH"); },
+     -1, false, 0},
+    {"key_without_the_value", [](const World&) { return AddOtherValues(3); }, -1, false, 0},
+    {"no_key", [](const World&) { return !DesktopKeyExists(); }, -1, false, 0},
+    // 300 bytes after the terminator: the data is longer than 256 bytes,
+    // the folder is the text up to the terminator.
+    {"data_over_256_bytes", [](const World& w) {
+         return SetDesktopValueAnsi(REG_SZ, w.PalmDir() + '\0' + std::string(300, 'x') + '\0'); },
+     0, true, 0},
+    {"folder_of_200", [](const World& w) { return SetDesktopPath(w.PalmDir()); }, 0, true, 200},
+    // The longest folder whose library path fits the 256-byte path field.
+    {"folder_of_242", [](const World& w) { return SetDesktopPath(w.PalmDir()); }, 0, true, 242},
+};
+
+using Lookup = Rows<LookupRow>;
+
+// The names the library reports, and the rows they are listed in.
+struct OrderRow {
+    const char* name;
+    Lines reported, listed;
+};
+
+const OrderRow kOrderRows[] = {
+    {"letters_fold_to_small", {"Bob", "alice", "Carol"}, {"alice", "Bob", "Carol"}},
+    {"reversed", {"Jon", "Anna"}, {"Anna", "Jon"}},
+    {"in_order", {"Anna", "Jon"}, {"Anna", "Jon"}},
+    {"shared_beginnings", {"Ann", "anna", "ANDY"}, {"ANDY", "Ann", "anna"}},
+    {"shorter_first", {"ab", "a"}, {"a", "ab"}},
+    {"shorter_first_among_three", {"Billy", "Ed", "Bill"}, {"Bill", "Billy", "Ed"}},
+    {"third_letter", {"Mary", "Mark", "Max"}, {"Mark", "Mary", "Max"}},
+    {"high_byte_first", {"Zed", "\xE0" "bc", "abc"}, {"\xE0" "bc", "abc", "Zed"}},
+    {"high_byte_before_the_end", {"ab", "ab\xE0"}, {"ab\xE0", "ab"}},
+    {"alike_small_first", {"bob", "Bob"}, {"bob", "Bob"}},
+    {"alike_capital_first", {"Bob", "bob"}, {"Bob", "bob"}},
+    {"alike_three", {"AL", "al", "Al"}, {"AL", "al", "Al"}},
+    // '_' and '[' lie between the capitals and the small letters.
+    {"underscore", {"Ab", "_a"}, {"_a", "Ab"}},
+    {"bracket", {"Zed", "[x"}, {"[x", "Zed"}},
+    // Thai in code page 874: สมชาย, กมล, then an ASCII name.
+    {"thai", {"Somchai", "\xCA\xC1\xAA\xD2\xC2", "\xA1\xC1\xC5"}, {"\xA1\xC1\xC5", "\xCA\xC1\xAA\xD2\xC2", "Somchai"}},
+    {"bytes_signed", {"\xFB", "b", "\x80z", "\xA1"}, {"\x80z", "\xA1", "\xFB", "b"}},
+};
+
+using Order = Rows<OrderRow>;
+
+// 99 generated names of 49 bytes, then "zed".
+Lines ManyNames()
+{
+    Lines many;
+    for (unsigned i = 1; i <= 99; ++i)
+        many.push_back(GeneratedName(i, 49));
+    many.push_back("zed");
+    return many;
+}
+
+struct LimitRow {
+    const char* name;
+    std::string users;
+    Lines listed;
+    Lines calls;    // none: not compared
+};
+
+const LimitRow kLimitRows[] = {
+    {"count_0", "Alice\nBob\n#count=0\n", {}, {"attach", "PltGetUserCount 0", "detach"}},
+    {"count_minus_3", "Alice\n#count=-3\n", {}, {"attach", "PltGetUserCount -3", "detach"}},
+    {"one_user", "Alice\n", {"Alice"}, {"attach", "PltGetUserCount 1", "PltGetUser 0 0", "detach"}},
+    // The first 100 reported, not the first 100 in order.
+    {"users_121", "zed\n#many=120,49\n", ManyNames(), {}},
+    // Slot 0 filled to its end without a terminator, "Alice" right after it.
+    {"unterminated_name", "Bob\nAlice\n#unterminated=0\n", {"Alice", Repeat("Bob", 49)}, {}},
+    {"untouched_slot", "Alice\nBob\n#untouched=0\n", {"", "Bob"}, {}},
+};
+
+using Limits = Rows<LimitRow>;
+
+struct LibraryRow {
+    const char* name;
+    const char* variant;     // copied as Instaide.dll; null: no library
+    const char* says;        // in the box; null: no box
+    Lines calls;
+};
+
+const LibraryRow kLibraryRows[] = {
+    {"no_library", nullptr, "could not be loaded", {}},
+    {"no_PltGetUserCount", "Instaide-no-PltGetUserCount.dll", "no entry point PltGetUserCount.", {"attach", "detach"}},
+    {"no_PltGetUser", "Instaide-no-PltGetUser.dll", "no entry point PltGetUser.", {"attach", "detach"}},
+    {"no_PltInstallFile", "Instaide-no-PltInstallFile.dll", nullptr,
+     {"attach", "PltGetUserCount 2", "PltGetUser 0 0", "PltGetUser 1 0", "detach"}},
+};
+
+using Library = Rows<LibraryRow>;
+
+struct CancelRow {
+    const char* name;
+    bool escape;
+};
+
+const CancelRow kCancelRows[] = {
+    {"by_button", false},
+    {"by_escape", true},
+};
+
+using CancelBy = Rows<CancelRow>;
+
 }  // namespace
 
 // ---------------------------------------------------------------- registry lookup
 
 // What the registry says decides whether the page lists the users of the
-// Palm folder or shows its "not found" box. Each row is a fresh world.
-TEST_F(Thai, users_lookup_in_the_registry)
+// Palm folder or shows its "not found" box.
+TEST_P(Lookup, users_lookup_in_the_registry)
 {
-    const std::string dp = "DesktopPath";
-    const struct {
-        const char* label;
-        bool (*prepare)(const World&);
-        int index;                 // where DesktopPath (that exact name) is enumerated
-        bool found;
-        std::size_t palmLength;    // 0: the world's usual Palm folder
-    } cases[] = {
-        {"at index 0", [](const World& w) { return SetDesktopPath(w.PalmDir()) &&
-                                                   SetDesktopValueAnsi(REG_SZ, std::string("x", 2), "Zulu"); },
-         0, true, 0},
-        {"among several", [](const World& w) { return AddOtherValues(10) && SetDesktopPath(w.PalmDir()) &&
-                                                      SetDesktopValueAnsi(REG_SZ, std::string("x", 2), "Zulu"); },
-         10, true, 0},
-        {"as the 50th value", [](const World& w) { return AddOtherValues(49) && SetDesktopPath(w.PalmDir()); },
-         49, true, 0},
-        {"as the 51st value", [](const World& w) { return AddOtherValues(50) && SetDesktopPath(w.PalmDir()); },
-         50, false, 0},
-        {"named desktoppath", [](const World& w) {
-             return SetDesktopValueAnsi(REG_SZ, std::string(w.PalmDir().c_str(), w.PalmDir().size() + 1), "desktoppath"); },
-         -1, false, 0},
-        {"named DESKTOPPATH", [](const World& w) {
-             return SetDesktopValueAnsi(REG_SZ, std::string(w.PalmDir().c_str(), w.PalmDir().size() + 1), "DESKTOPPATH"); },
-         -1, false, 0},
-        {"key without the value", [](const World&) { return AddOtherValues(3); }, -1, false, 0},
-        {"no key", [](const World&) { return !DesktopKeyExists(); }, -1, false, 0},
-        // 300 bytes after the terminator: the data is longer than 256 bytes,
-        // the folder is the text up to the terminator.
-        {"data over 256 bytes", [](const World& w) {
-             return SetDesktopValueAnsi(REG_SZ, w.PalmDir() + '\0' + std::string(300, 'x') + '\0'); },
-         0, true, 0},
-        {"folder of 200 characters", [](const World& w) { return SetDesktopPath(w.PalmDir()); }, 0, true, 200},
-        // The longest folder whose library path fits the 256-byte path field.
-        {"folder of 242 characters", [](const World& w) { return SetDesktopPath(w.PalmDir()); }, 0, true, 242},
-    };
-    int row = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string("in case \"") + c.label + "\"");
-        std::string name = CurrentCaseName() + "-" + std::to_string(row++);
-        EXPECT_TRUE(ResetDesktopKey());
-        World world(name, "installer", c.palmLength ? PalmNameOfLength(name, c.palmLength) : "Palm");
-        if (c.palmLength) {
-            EXPECT_EQ(world.PalmDir().size(), c.palmLength);
-        }
-        Process setup;
-        bool prepared = world.UseStandin() && world.WriteUsers("Bob\nAlice\n") && c.prepare(world);
-        EXPECT_TRUE(prepared);
-        if (prepared) {
-            EXPECT_EQ(DesktopValueIndex(dp), c.index);
-            if (c.found) {
-                HWND page = OpenUsers(world, setup);
-                if (page) {
-                    RemoteListView list(Control(page, IDC_USERLIST));
-                    EXPECT_EQ(list.Rows(), (Lines{"Alice", "Bob"}));
-                    EXPECT_EQ(Checks(list), std::string("10"));
-                }
-            } else if (PassToUsers(world, setup)) {
-                CheckNotFound(world, setup);
-            }
-        }
-        setup.Kill();
+    const LookupRow& row = GetParam();
+    std::string name = CurrentCaseName();
+    World world(name, "installer", row.palmLength ? PalmNameOfLength(name, row.palmLength) : "Palm");
+    if (row.palmLength) {
+        EXPECT_EQ(world.PalmDir().size(), row.palmLength);
+    }
+    Process setup;
+    ASSERT_TRUE(world.UseStandin() && world.WriteUsers("Bob\nAlice\n") && row.prepare(world));
+    EXPECT_EQ(DesktopValueIndex("DesktopPath"), row.index);
+    if (!row.found) {
+        if (LaidOutToUsers(world, setup))
+            CheckNotFound(world, setup);
+        return;
+    }
+    HWND page = PutPackage(world) ? StartAtUsers(world, setup).hwnd : nullptr;
+    if (page) {
+        RemoteListView list(Control(page, IDC_USERLIST));
+        EXPECT_EQ(list.Rows(), (Lines{"Alice", "Bob"}));
+        EXPECT_EQ(Checks(list), std::string("10"));
     }
 }
+
+E2E_ROWS(Thai, Lookup, kLookupRows);
 
 // A folder over the path limit: the page names the whole folder and loads
 // no library, neither from the folder nor from any shorter part of it. The
@@ -240,16 +311,12 @@ TEST_F(Thai, users_desktop_folder_over_path_limit)
     ASSERT_TRUE(CopyFileA(JoinPath(at242, "Instaide.dll").c_str(), JoinPath(at114, "Instaide.dll").c_str(), FALSE));
     ASSERT_TRUE(WriteBytes(JoinPath(at114, "users.txt"), "Alice\n"));
     ASSERT_TRUE(SetDesktopPath(folder));
-    if (!PassToUsers(world, setup))
+    if (!LaidOutToUsers(world, setup))
         return;
-    MessageBoxInfo box = WaitMessageBox(setup);
+    MessageBoxInfo box = ExpectBox(setup, nullptr, {folder, "too long"}, "box");
     if (!box.hwnd)
         return;
-    EXPECT_TRUE(box.text.find(Widen(folder)) != std::wstring::npos);
-    EXPECT_TRUE(box.text.find(L"too long") != std::wstring::npos);
     EXPECT_EQ(Classify(box.owner), PageKind::Users);
-    Screenshot(box.hwnd, "box");
-    EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
     HWND page = WaitFor(setup, PageKind::Users).hwnd;
     if (!page)
         return;
@@ -295,139 +362,73 @@ TEST_F(Thai, users_list_style_column_and_library_calls)
 // signed values with the end of a name as 0: ASCII letters fold to small
 // ones, nothing else folds, bytes 0x80-0xFF come first, and names that fold
 // alike keep the library's order. Row 0, and only row 0, starts checked.
-TEST_F(Thai, users_list_order)
+TEST_P(Order, users_list_order)
 {
-    const struct {
-        Lines reported, listed;
-    } cases[] = {
-        {{"Bob", "alice", "Carol"}, {"alice", "Bob", "Carol"}},
-        {{"Jon", "Anna"}, {"Anna", "Jon"}},
-        {{"Anna", "Jon"}, {"Anna", "Jon"}},
-        {{"Ann", "anna", "ANDY"}, {"ANDY", "Ann", "anna"}},
-        {{"ab", "a"}, {"a", "ab"}},
-        {{"Billy", "Ed", "Bill"}, {"Bill", "Billy", "Ed"}},
-        {{"Mary", "Mark", "Max"}, {"Mark", "Mary", "Max"}},
-        {{"Zed", "\xE0" "bc", "abc"}, {"\xE0" "bc", "abc", "Zed"}},
-        {{"ab", "ab\xE0"}, {"ab\xE0", "ab"}},
-        {{"bob", "Bob"}, {"bob", "Bob"}},
-        {{"Bob", "bob"}, {"Bob", "bob"}},
-        {{"AL", "al", "Al"}, {"AL", "al", "Al"}},
-        // '_' and '[' lie between the capitals and the small letters.
-        {{"Ab", "_a"}, {"_a", "Ab"}},
-        {{"Zed", "[x"}, {"[x", "Zed"}},
-        // Thai in code page 874: สมชาย, กมล, then an ASCII name.
-        {{"Somchai", "\xCA\xC1\xAA\xD2\xC2", "\xA1\xC1\xC5"}, {"\xA1\xC1\xC5", "\xCA\xC1\xAA\xD2\xC2", "Somchai"}},
-        {{"\xFB", "b", "\x80z", "\xA1"}, {"\x80z", "\xA1", "\xFB", "b"}},
-    };
-    int row = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE("in case " + ::testing::PrintToString(c.reported));
-        EXPECT_TRUE(ResetDesktopKey());
-        World world(CurrentCaseName() + "-" + std::to_string(row++));
-        Process setup;
-        if (HWND page = UsersPage(world, setup, UsersFile(c.reported))) {
-            RemoteListView list(Control(page, IDC_USERLIST));
-            EXPECT_EQ(list.Rows(), c.listed);
-            EXPECT_EQ(Checks(list), RowZeroChecked(c.listed.size()));
-            if (c.listed[0] == "\xA1\xC1\xC5") {
-                EXPECT_EQ(list.TextW(0), std::wstring(L"\u0E01\u0E21\u0E25"));
-                Screenshot(page, "thai");
-            }
-        }
-        setup.Kill();
+    const OrderRow& row = GetParam();
+    World world;
+    Process setup;
+    HWND page = UsersPage(world, setup, UsersFile(row.reported));
+    ASSERT_TRUE(page);
+    RemoteListView list(Control(page, IDC_USERLIST));
+    EXPECT_EQ(list.Rows(), row.listed);
+    EXPECT_EQ(Checks(list), RowZeroChecked(row.listed.size()));
+    if (row.listed[0] == "\xA1\xC1\xC5") {
+        EXPECT_EQ(list.TextW(0), std::wstring(L"\u0E01\u0E21\u0E25"));
+        Screenshot(page, "thai");
     }
 }
 
+E2E_ROWS(Thai, Order, kOrderRows);
+
 // What the page makes of odd counts and names: only what the library
 // reports, at most 100 names, a name slot read as at most 49 bytes.
-TEST_F(Thai, users_list_limits)
+TEST_P(Limits, users_list_limits)
 {
-    Lines many;
-    for (unsigned i = 1; i <= 99; ++i)
-        many.push_back(GeneratedName(i, 49));
-    many.push_back("zed");
-    const struct {
-        const char* label;
-        std::string users;
-        Lines listed;
-        Lines calls;    // none: not compared
-    } cases[] = {
-        {"count 0", "Alice\nBob\n#count=0\n", {}, {"attach", "PltGetUserCount 0", "detach"}},
-        {"count -3", "Alice\n#count=-3\n", {}, {"attach", "PltGetUserCount -3", "detach"}},
-        {"one user", "Alice\n", {"Alice"}, {"attach", "PltGetUserCount 1", "PltGetUser 0 0", "detach"}},
-        // The first 100 reported, not the first 100 in order.
-        {"121 users", "zed\n#many=120,49\n", many, {}},
-        // Slot 0 filled to its end without a terminator, "Alice" right after it.
-        {"unterminated name", "Bob\nAlice\n#unterminated=0\n", {"Alice", Repeat("Bob", 49)}, {}},
-        {"untouched slot", "Alice\nBob\n#untouched=0\n", {"", "Bob"}, {}},
-    };
-    int row = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string("in case \"") + c.label + "\"");
-        EXPECT_TRUE(ResetDesktopKey());
-        World world(CurrentCaseName() + "-" + std::to_string(row++));
-        Process setup;
-        if (HWND page = UsersPage(world, setup, c.users)) {
-            RemoteListView list(Control(page, IDC_USERLIST));
-            EXPECT_EQ(list.Rows(), c.listed);
-            EXPECT_EQ(Checks(list), RowZeroChecked(c.listed.size()));
-            if (!c.calls.empty()) {
-                EXPECT_EQ(world.CallLines(), c.calls);
-            }
-            EXPECT_TRUE(setup.Running());
-        }
-        setup.Kill();
+    const LimitRow& row = GetParam();
+    World world;
+    Process setup;
+    HWND page = UsersPage(world, setup, row.users);
+    ASSERT_TRUE(page);
+    RemoteListView list(Control(page, IDC_USERLIST));
+    EXPECT_EQ(list.Rows(), row.listed);
+    EXPECT_EQ(Checks(list), RowZeroChecked(row.listed.size()));
+    if (!row.calls.empty()) {
+        EXPECT_EQ(world.CallLines(), row.calls);
     }
+    EXPECT_TRUE(setup.Running());
 }
+
+E2E_ROWS(Thai, Limits, kLimitRows);
 
 // ---------------------------------------------------------------- library problems
 
 // A Palm Desktop without its library, or with one lacking an entry point
 // the page needs: a box names the library's full path, nothing is listed,
 // and the program goes on. The entry only confirming needs is not missed.
-TEST_F(Thai, users_library_problems)
+TEST_P(Library, users_library_problems)
 {
-    const struct {
-        const char* variant;     // copied as Instaide.dll; null: no library
-        const wchar_t* says;     // in the box; null: no box
-        Lines calls;
-    } cases[] = {
-        {nullptr, L"could not be loaded", {}},
-        {"Instaide-no-PltGetUserCount.dll", L"no entry point PltGetUserCount.", {"attach", "detach"}},
-        {"Instaide-no-PltGetUser.dll", L"no entry point PltGetUser.", {"attach", "detach"}},
-        {"Instaide-no-PltInstallFile.dll", nullptr,
-         {"attach", "PltGetUserCount 2", "PltGetUser 0 0", "PltGetUser 1 0", "detach"}},
-    };
-    int row = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string("in case ") + (c.variant ? c.variant : "without a library"));
-        EXPECT_TRUE(ResetDesktopKey());
-        World world(CurrentCaseName() + "-" + std::to_string(row++));
-        Process setup;
-        bool desktop = SetDesktopPath(world.PalmDir());
-        EXPECT_TRUE(desktop);
-        if ((!c.variant || world.UseStandin(c.variant)) && world.WriteUsers("Bob\nAlice\n") && desktop &&
-            PassToUsers(world, setup)) {
-            if (c.says) {
-                MessageBoxInfo box = WaitMessageBox(setup);
-                if (box.hwnd) {
-                    EXPECT_TRUE(box.text.find(Widen(JoinPath(world.PalmDir(), "Instaide.dll"))) != std::wstring::npos);
-                    EXPECT_TRUE(box.text.find(c.says) != std::wstring::npos);
-                    EXPECT_EQ(Classify(box.owner), PageKind::Users);
-                    Screenshot(box.hwnd, "box" + std::to_string(row));
-                    EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
-                }
-            }
-            if (HWND page = WaitFor(setup, PageKind::Users).hwnd) {
-                RemoteListView list(Control(page, IDC_USERLIST));
-                EXPECT_EQ(list.Rows(), (c.says ? Lines{} : Lines{"Alice", "Bob"}));
-                EXPECT_EQ(world.CallLines(), c.calls);
-                CheckLivesOn(setup, page);
-            }
+    const LibraryRow& row = GetParam();
+    World world;
+    Process setup;
+    ASSERT_TRUE(SetDesktopPath(world.PalmDir()));
+    ASSERT_TRUE((!row.variant || world.UseStandin(row.variant)) && world.WriteUsers("Bob\nAlice\n"));
+    if (!LaidOutToUsers(world, setup))
+        return;
+    if (row.says) {
+        MessageBoxInfo box = ExpectBox(setup, nullptr, {JoinPath(world.PalmDir(), "Instaide.dll"), row.says}, "box");
+        if (box.hwnd) {
+            EXPECT_EQ(Classify(box.owner), PageKind::Users);
         }
-        setup.Kill();
+    }
+    if (HWND page = WaitFor(setup, PageKind::Users).hwnd) {
+        RemoteListView list(Control(page, IDC_USERLIST));
+        EXPECT_EQ(list.Rows(), (row.says ? Lines{} : Lines{"Alice", "Bob"}));
+        EXPECT_EQ(world.CallLines(), row.calls);
+        CheckLivesOn(setup, page);
     }
 }
+
+E2E_ROWS(Thai, Library, kLibraryRows);
 
 // ---------------------------------------------------------------- single choice
 
@@ -560,32 +561,25 @@ TEST_F(Thai, users_long_list_scrolls_with_the_check)
 
 // Cancel, by its button or by Escape, ends the program at once: no finish
 // page, nothing queued, the library not loaded again.
-TEST_F(Thai, users_cancel_ends_setup_with_nothing_queued)
+TEST_P(CancelBy, users_cancel_ends_setup_with_nothing_queued)
 {
-    for (bool escape : {false, true}) {
-        SCOPED_TRACE(escape ? "by Escape" : "by the Cancel button");
-        EXPECT_TRUE(ResetDesktopKey());
-        World world(CurrentCaseName() + (escape ? "-escape" : "-button"));
-        Process setup;
-        HWND page = UsersPage(world, setup, "Alice\nBob\n");
-        if (page) {
-            RemoteListView list(Control(page, IDC_USERLIST));
-            POINT box;
-            bool clicked = list.CheckBoxPoint(1, &box) && Click(page, box);
-            EXPECT_TRUE(clicked);
-            if (clicked) {
-                EXPECT_TRUE(WaitUntil([&] { return Checks(list) == "01"; }, 2000));
-            }
-            if (escape)
-                PressKey(page, VK_ESCAPE);
-            else
-                ClickItem(page, IDCANCEL);
-            EXPECT_TRUE(EndsWithoutPage(setup, 5000, page));
-            EXPECT_TRUE(world.Queued("Alice").empty());
-            EXPECT_TRUE(world.Queued("Bob").empty());
-            EXPECT_EQ(world.CallLines(), (Lines{"attach", "PltGetUserCount 2", "PltGetUser 0 0", "PltGetUser 1 0",
-                                               "detach"}));
-        }
-        setup.Kill();
+    World world;
+    Process setup;
+    HWND page = UsersPage(world, setup, "Alice\nBob\n");
+    ASSERT_TRUE(page);
+    RemoteListView list(Control(page, IDC_USERLIST));
+    POINT box;
+    ASSERT_TRUE(list.CheckBoxPoint(1, &box) && Click(page, box));
+    EXPECT_TRUE(WaitUntil([&] { return Checks(list) == "01"; }, 2000));
+    if (GetParam().escape) {
+        PressKey(page, VK_ESCAPE);
+        EXPECT_TRUE(EndsWithoutPage(setup, 5000, page));
+    } else {
+        ExpectCancelEnds(setup, page);
     }
+    EXPECT_TRUE(world.Queued("Alice").empty());
+    EXPECT_TRUE(world.Queued("Bob").empty());
+    EXPECT_EQ(world.CallLines(), (Lines{"attach", "PltGetUserCount 2", "PltGetUser 0 0", "PltGetUser 1 0", "detach"}));
 }
+
+E2E_ROWS(Thai, CancelBy, kCancelRows);

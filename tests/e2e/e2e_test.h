@@ -1,5 +1,6 @@
-// What every end-to-end case includes: the harness and GoogleTest, and the
-// two fixtures that say in which locale a case runs.
+// What every end-to-end case includes: the harness, GoogleTest and the shared
+// checks, the two fixtures that say in which locale a case runs, and Rows,
+// the fixture of a table whose every row is a case of its own.
 //
 // A Wine process takes its ANSI code page from its own Unix locale variables
 // and hands its Unix environment on to every process it starts, whatever
@@ -7,9 +8,10 @@
 // program's: ctest starts a case of the Thai fixture with LANG=th_TH.UTF-8
 // (code page 874) and one of the English fixture with LANG=en_US.UTF-8
 // (1252); tests/e2e/CMakeLists.txt reads which is which from TEST_F(Thai, ...)
-// and TEST_F(English, ...).
+// and TEST_F(English, ...), and for rows from E2E_ROWS(Thai, ...) (below).
 #pragma once
 
+#include "tests/e2e/cases_common.h"
 #include "tests/e2e/harness.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +26,8 @@ inline void PrintTo(PageKind kind, std::ostream* out)
 }
 
 // Checks the locale, gives the case a clean registry and takes down any
-// setup.exe the case leaves running (a failure of its own).
+// setup.exe the case leaves running (a failure of its own). A code page of 0
+// is the one the case's instantiation names: Thai/... or English/....
 class LocaleCase : public ::testing::Test {
 protected:
     explicit LocaleCase(UINT codePage) : m_codePage(codePage) {}
@@ -35,7 +38,35 @@ private:
     UINT m_codePage;
 };
 
+// A table's rows as cases of their own: each runs in a process of its own,
+// with a clean registry and a world and screenshots named after it.
+//   struct QueueRow { const char* name; ...; };
+//   const QueueRow kQueueRows[] = {
+//       {"row_name", ...},        // one row starts a line: CMake reads the names
+//   };
+//   using Queueing = e2e::Rows<QueueRow>;
+//   TEST_P(Queueing, queue_case) { const QueueRow& row = GetParam(); ... }
+//   E2E_ROWS(Thai, Queueing, kQueueRows);
+// makes the ctest cases Thai.queue_case/row_name, ..., the GoogleTest cases
+// Thai/Queueing.queue_case/row_name, .... A name is letters, digits and _.
+template <class Row>
+class Rows : public LocaleCase, public ::testing::WithParamInterface<Row> {
+protected:
+    Rows() : LocaleCase(0) {}
+};
+
+struct RowName {
+    template <class Row>
+    std::string operator()(const ::testing::TestParamInfo<Row>& info) const
+    {
+        return info.param.name;
+    }
+};
+
 }  // namespace e2e
+
+#define E2E_ROWS(locale, fixture, table) \
+    INSTANTIATE_TEST_SUITE_P(locale, fixture, ::testing::ValuesIn(table), ::e2e::RowName())
 
 class Thai : public e2e::LocaleCase {
 protected:

@@ -347,6 +347,21 @@ bool RemoveTree(const std::string& path)
     return RemoveDirectoryA(path.c_str()) && ok;
 }
 
+std::string Quoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+
+bool CopyStandin(const std::string& name, const std::string& to)
+{
+    std::string from = JoinPath(Cfg().standinDir, name);
+    if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+        Fail("cannot copy " + from + " to " + to + " (error " + std::to_string(GetLastError()) + ")");
+        return false;
+    }
+    return true;
+}
+
 World::World(const std::string& name, const std::string& installerName, const std::string& palmName)
     : m_root(JoinPath(Cfg().workRoot, name)),
       m_installer(JoinPath(m_root, installerName)),
@@ -388,12 +403,7 @@ bool World::PutPalmFile(const std::string& name, const std::string& bytes)
 
 bool World::UseStandin(const std::string& variant)
 {
-    std::string from = JoinPath(Cfg().standinDir, variant);
-    if (!CopyFileA(from.c_str(), JoinPath(m_palm, "Instaide.dll").c_str(), FALSE)) {
-        Fail("cannot copy " + from + " (error " + std::to_string(GetLastError()) + ")");
-        return false;
-    }
-    return true;
+    return CopyStandin(variant, JoinPath(m_palm, "Instaide.dll"));
 }
 
 bool World::WriteUsers(const std::string& bytes)
@@ -443,6 +453,17 @@ std::vector<std::string> World::Queued(const std::string& user) const
     return ListDir(QueueDir(user));
 }
 
+std::vector<std::string> World::AllQueued() const
+{
+    std::vector<std::string> all;
+    for (const std::string& user : ListDir(m_palm)) {
+        if (DirExists(QueueDir(user)))
+            for (const std::string& file : Queued(user))
+                all.push_back(user + "\\" + file);
+    }
+    return all;
+}
+
 std::string World::ReadPalmFile(const std::string& name) const
 {
     std::string bytes;
@@ -462,6 +483,23 @@ void HeldFile::Release()
     if (m_file != INVALID_HANDLE_VALUE)
         CloseHandle(m_file);
     m_file = INVALID_HANDLE_VALUE;
+}
+
+bool PutNotes(World& world)
+{
+    return world.Ok() && world.PutInstallerFile("install.tms", kInstallNotes) &&
+           world.PutInstallerFile("update.tms", kUpdateNotes);
+}
+
+bool PutPackage(World& world, const std::string& file)
+{
+    return PutNotes(world) && world.PutInstallerFile("install.cfg", file + "\r\n") &&
+           world.PutInstallerFile(file, "PRC");
+}
+
+bool LayOut(World& world, const std::string& users)
+{
+    return PutNotes(world) && world.StandardPalm(users);
 }
 
 // ---------------------------------------------------------------- registry
@@ -872,6 +910,37 @@ HWND PassFirstPages(const Process& process)
     if (!mode.hwnd || !ClickItem(mode.hwnd, IDOK))
         return nullptr;
     return mode.hwnd;
+}
+
+Page StartAtDisclaimer(const World& world, Process& setup)
+{
+    return setup.Start(world) ? WaitFor(setup, PageKind::Disclaimer) : Page();
+}
+
+Page StartAtMode(const World& world, Process& setup)
+{
+    return setup.Start(world) ? AcceptDisclaimer(setup) : Page();
+}
+
+HWND PassToUsers(const World& world, Process& setup, const std::string& cwd)
+{
+    const std::string exe = world.SetupPath();
+    if (!setup.Start(exe, Quoted(exe), cwd.empty() ? world.InstallerDir() : cwd))
+        return nullptr;
+    return PassFirstPages(setup);
+}
+
+Page StartAtUsers(const World& world, Process& setup, const std::string& cwd)
+{
+    HWND mode = PassToUsers(world, setup, cwd);
+    return mode ? WaitFor(setup, PageKind::Users, 10000, mode) : Page();
+}
+
+Page ConfirmUsers(const Process& setup, HWND users, DWORD timeoutMs)
+{
+    if (!ClickItem(users, IDOK))
+        return Page();
+    return WaitFor(setup, PageKind::Finish, timeoutMs, users);
 }
 
 Page WaitFor(const Process& process, PageKind kind, DWORD timeoutMs, HWND notThis)
@@ -1643,6 +1712,17 @@ bool ShowsSystemIcon(HWND box, LPCWSTR icon)
     }
     ReleaseDC(nullptr, screen);
     return same;
+}
+
+std::wstring SystemReason(DWORD error)
+{
+    wchar_t text[512] = L"";
+    if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, 512,
+                        nullptr))
+        return L"System error " + std::to_wstring(error) + L".";
+    std::wstring reason = text;
+    reason.erase(reason.find_last_not_of(L"\r\n") + 1);
+    return reason;
 }
 
 // ---------------------------------------------------------------- screenshot

@@ -107,6 +107,9 @@ std::vector<std::string> ListDir(const std::string& dir);   // sorted names, no 
 // Full paths of the modules named `name` ("comctl32.dll") in a process.
 std::vector<std::string> ModulesNamed(DWORD pid, const char* name);
 std::string JoinPath(const std::string& dir, const std::string& name);
+std::string Quoted(const std::string& text);   // in double quotes, as a command line or a box names a path
+// Copies <standin>\<name>, a stand-in library or program, to `to`.
+bool CopyStandin(const std::string& name, const std::string& to);
 
 // A fresh world below Cfg().workRoot\<name>: an installer folder holding a
 // copy of setup.exe, and an empty Palm Desktop folder. Nothing is put in the
@@ -122,6 +125,7 @@ public:
     const std::string& InstallerDir() const { return m_installer; }
     const std::string& PalmDir() const { return m_palm; }
     std::string SetupPath() const { return JoinPath(m_installer, "setup.exe"); }
+    std::string InstallerPath(const std::string& name) const { return JoinPath(m_installer, name); }
     bool Ok() const { return m_ok; }
 
     bool PutInstallerFile(const std::string& name, const std::string& bytes);
@@ -136,12 +140,23 @@ public:
     std::vector<std::string> CallLines() const;      // calls.log split at LF
     std::string QueueDir(const std::string& user) const;
     std::vector<std::string> Queued(const std::string& user) const;
+    std::vector<std::string> AllQueued() const;      // every user's queue, as "user\\file"
     std::string ReadPalmFile(const std::string& name) const;
 
 private:
     std::string m_root, m_installer, m_palm;
     bool m_ok = false;
 };
+
+// What most cases lay out, so that no page on the way stops at a missing
+// file: release notes for both modes, as kInstallNotes and kUpdateNotes.
+const char kInstallNotes[] = "Install notes\r\n";
+const char kUpdateNotes[] = "Update notes\r\n";
+bool PutNotes(World& world);
+// The notes, and an install list naming one file, there with the bytes "PRC".
+bool PutPackage(World& world, const std::string& file = "pkg.prc");
+// The notes and a Palm Desktop with these users (World::StandardPalm); no package.
+bool LayOut(World& world, const std::string& users = "Alice\n");
 
 // A file held open as another program would hold it: by default for reading
 // with no sharing, so that no other process can open it until Release or the
@@ -260,6 +275,18 @@ Page AcceptDisclaimer(const Process& process);
 // Accepts the disclaimer and confirms the mode page as it opens; the mode page
 // just left (the users page is next), or null.
 HWND PassFirstPages(const Process& process);
+// setup.exe of the world started and its first page shown; None when either fails.
+Page StartAtDisclaimer(const World& world, Process& setup);
+// The same with the disclaimer accepted: the mode page, or None.
+Page StartAtMode(const World& world, Process& setup);
+// setup.exe of the world started in `cwd` (its installer folder when empty)
+// and PassFirstPages: the mode page just left, or null. What comes next may
+// be a message box over the users page.
+HWND PassToUsers(const World& world, Process& setup, const std::string& cwd = std::string());
+// The same, waiting for the users page: the page, or None.
+Page StartAtUsers(const World& world, Process& setup, const std::string& cwd = std::string());
+// OK on the users page; the finish page that follows, or None.
+Page ConfirmUsers(const Process& setup, HWND users, DWORD timeoutMs = 10000);
 
 HWND Control(HWND page, int id);
 std::wstring TextW(HWND window);                          // WM_GETTEXT, UTF-16
@@ -365,6 +392,10 @@ bool PressMessageBoxOk(HWND box);
 // MAKEINTRESOURCEW(32513), IDI_HAND): the icon control on screen is compared
 // with the icon drawn here, since another process's icon handle cannot be read.
 bool ShowsSystemIcon(HWND box, LPCWSTR icon);
+const LPCWSTR kStopIcon = MAKEINTRESOURCEW(32513);   // IDI_HAND, whatever UNICODE says
+// The system's text for a Windows error, without its line end, as a box
+// quotes it; "System error <n>." where the system has none (Wine 8 lacks some).
+std::wstring SystemReason(DWORD error);
 
 // ---------------------------------------------------------------- screenshot
 
