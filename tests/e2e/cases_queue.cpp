@@ -96,6 +96,17 @@ void CheckQueue(const World& world, const std::string& user, const std::vector<s
     }
 }
 
+// The last load queued each of the installer's files for Alice, in order and
+// accepted, and her queue holds exactly them.
+void CheckQueuedForAlice(const World& world, const std::vector<std::string>& files)
+{
+    std::vector<std::string> calls;
+    for (const std::string& file : files)
+        calls.push_back(InstallCall("Alice", world.InstallerPath(file), 0));
+    CheckLastLoad(world, calls);
+    CheckQueue(world, "Alice", files);
+}
+
 // No call to queue a file, and no user's queue folder anywhere.
 void CheckNothingQueued(const World& world)
 {
@@ -420,11 +431,7 @@ TEST_P(ListsInOrder, queue_lists_are_queued_in_order)
     if (!users.hwnd)
         return;
     Page finish = ConfirmUsers(setup, users.hwnd);
-    std::vector<std::string> calls;
-    for (const std::string& file : row.files)
-        calls.push_back(InstallCall("Alice", world.InstallerPath(file), 0));
-    CheckLastLoad(world, calls);
-    CheckQueue(world, "Alice", row.files);
+    CheckQueuedForAlice(world, row.files);
     if (finish.hwnd && row.files.empty())
         Screenshot(finish.hwnd, "finish");
 }
@@ -632,11 +639,7 @@ TEST_P(MissingFile, queue_refuses_a_missing_package_file_then_retries)
     EXPECT_TRUE(RemoveTree(world.InstallerPath("b.pdb")));
     EXPECT_TRUE(PutPackageFile(world, "b.pdb") && PutPackageFile(world, "c.prc"));
     ConfirmUsers(setup, users.hwnd);
-    std::vector<std::string> files = {"a.prc", "b.pdb", "c.prc", "d.prc"}, calls;
-    for (const std::string& file : files)
-        calls.push_back(InstallCall("Alice", world.InstallerPath(file), 0));
-    CheckLastLoad(world, calls);
-    CheckQueue(world, "Alice", files);
+    CheckQueuedForAlice(world, {"a.prc", "b.pdb", "c.prc", "d.prc"});
 }
 
 E2E_ROWS(Thai, MissingFile, kMissingFileRows);
@@ -678,11 +681,7 @@ TEST_P(ListLimits, queue_refuses_lists_past_its_limits)
         return;
     }
     ConfirmUsers(setup, users.hwnd, 60000);
-    std::vector<std::string> calls;
-    for (const std::string& file : files)
-        calls.push_back(InstallCall("Alice", world.InstallerPath(file), 0));
-    CheckLastLoad(world, calls);
-    CheckQueue(world, "Alice", files);
+    CheckQueuedForAlice(world, files);
 }
 
 E2E_ROWS(Thai, ListLimits, kLimitRows);
