@@ -23,7 +23,7 @@ const int kComfortableDepth = 100;
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 const TextFileRules kListFileRules = {Rule::ListMissing, Rule::ListNotAFile, Rule::ListUnreadable,
-                                      Rule::ListTooLarge};
+                                      Rule::ListTooLarge, false};
 
 bool IsBlank(char c)
 {

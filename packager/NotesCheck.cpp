@@ -9,7 +9,7 @@
 namespace {
 
 const TextFileRules kNotesFileRules = {Rule::NotesMissing, Rule::NotesNotAFile, Rule::NotesUnreadable,
-                                       Rule::NotesTooLarge};
+                                       Rule::NotesTooLarge, true};
 
 // One finding for the encoding; true when it explains the zero bytes and
 // line ends too, so that nothing more is said of them.

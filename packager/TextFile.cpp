@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "app/InstallerLimits.h"
 #include "app/PackageFiles.h"
 #include "packager/Folder.h"
 
@@ -31,8 +32,13 @@ bool ReadPackageText(const std::string& root, const std::string& name, std::uint
         return false;
     }
     if (info.size > limit) {
-        add(rules.tooLarge, "is " + Plural(info.size, "byte", "bytes") + ", over the installer's limit of " +
-                                std::to_string(limit) + " bytes; the customer gets a file error");
+        std::string size = "is " + Plural(info.size, "byte", "bytes") + ", over ";
+        if (rules.installersLimit)
+            add(rules.tooLarge, size + "the installer's limit of " + std::to_string(limit) +
+                                    " bytes; the customer gets a file error");
+        else
+            add(rules.tooLarge, size + "the " + std::to_string(limit) + " bytes the checker reads of a list; no list of " +
+                                    std::to_string(kMaxFiles) + " names is that long");
         return false;
     }
     std::string error;

@@ -19,6 +19,9 @@ struct TextFileRules {
     Rule notAFile;
     Rule unreadable;
     Rule tooLarge;
+    // A file over the limit is refused by the installer (the notes), or
+    // beyond what the checker reads (a list, whose size the installer takes).
+    bool installersLimit;
 };
 
 // Reads `name` in the package folder `root` whole, up to `limit` bytes;

@@ -378,6 +378,18 @@ TEST(PackageCheck, NotesRules)
                               std::to_string(kMaxNotesBytes) + " bytes");
 }
 
+// The installer takes a list of any size; only the checker stops reading.
+TEST(PackageCheck, AnOversizedListIsNotBlamedOnTheInstaller)
+{
+    Package p;
+    p.Standard("Reader.prc\r\n");
+    p.Write("update.cfg", std::string((16u << 20) + 1, '\n'));
+    PackageReport report;
+    EXPECT_EQ((Lines{"update.cfg: list-too-large"}), p.Check(&report));
+    ExpectSays(report, 0, "bytes the checker reads of a list");
+    EXPECT_EQ(report.findings[0].text.find("installer's limit"), std::string::npos) << report.findings[0].text;
+}
+
 TEST(PackageCheck, NotesEncodingIsOneFinding)
 {
     Package p;
