@@ -13,11 +13,11 @@ const unsigned long kPathNotFound = 3;
 const char kNothingInstalled[] = "\r\n\r\nNothing was installed.";
 const int kRefusedFilesShown = 20;
 
-const char* ListProblemText(ListProblem problem)
+std::string ListProblemText(ListProblem problem)
 {
     switch (problem) {
     case ListProblem::TooManyFiles:
-        return nullptr;   // worded with the limit, below
+        return "it names more than " + std::to_string(kMaxFiles) + " files";
     case ListProblem::PathTooLong:
         return "the full path of this file is too long";
     case ListProblem::ZeroByte:
@@ -47,13 +47,19 @@ const char* NoLibraryReason(DesktopProblem why)
 
 }  // namespace
 
+std::string SystemTextLine(const std::string& description)
+{
+    std::string line = description;
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' ' || line.back() == '.'))
+        line.pop_back();
+    return line;
+}
+
 std::string SystemReason(unsigned long error, const std::string& description)
 {
     if (error == 0)
         return "Windows gave no reason.";
-    std::string line = description;
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' ' || line.back() == '.'))
-        line.pop_back();
+    std::string line = SystemTextLine(description);
     if (line.empty())
         line = "System error";
     return line + " (error " + std::to_string(error) + ").";
@@ -147,11 +153,9 @@ std::string ConfirmRefusal(ConfirmProblem problem, DesktopProblem why)
 
 std::string ListRefusal(const std::string& listPath, const ListResult& result, const std::string& lineText)
 {
-    const char* problem = ListProblemText(result.problem);
-    std::string what = problem ? problem : "it names more than " + std::to_string(kMaxFiles) + " files";
     // The line up to a zero byte in it: the box could show no more.
     std::string shown = lineText.substr(0, lineText.find('\0'));
-    return "The package list \"" + listPath + "\" cannot be used: " + what + " (line " + std::to_string(result.line) +
+    return "The package list \"" + listPath + "\" cannot be used: " + ListProblemText(result.problem) + " (line " + std::to_string(result.line) +
            ": \"" + shown + "\")." + kNothingInstalled;
 }
 

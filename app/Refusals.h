@@ -24,6 +24,10 @@ inline constexpr char kUnexpectedText[] = "An unexpected error stopped this step
 
 // ---------------------------------------------------------------- system errors
 
+// The system's description of an error as one sentence without its full stop
+// and line end, to be quoted inside a line of one's own.
+std::string SystemTextLine(const std::string& description);
+
 // The system's description of `error` (as FormatMessage gave it: it may end
 // in a line break, or be empty when the system has none) made into one line
 // a customer can pass on: "<description> (error N)." Error 0 tells nothing,

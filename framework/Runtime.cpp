@@ -16,7 +16,6 @@
 
 namespace {
 
-
 #ifndef RUNTIME_CONSOLE
 // The page that is up, active or not: the first visible window of ours that
 // still takes input (a message box over the page, when one is shown).

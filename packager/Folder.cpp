@@ -7,6 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include "app/Refusals.h"
 #include "framework/SystemError.h"
 #include "packager/CodePage.h"
 #else
@@ -54,9 +55,7 @@ std::string Narrow(const wchar_t* wide)
 // full stop, no line break.
 std::string SystemErrorText(DWORD error)
 {
-    std::string text = AfxSystemErrorText(error);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == '.'))
-        text.pop_back();
+    std::string text = SystemTextLine(AfxSystemErrorText(error));
     return !text.empty() ? text : "system error " + std::to_string(error);
 }
 #endif

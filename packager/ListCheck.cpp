@@ -20,7 +20,6 @@ const std::uint64_t kMaxListBytes = 16u << 20;
 // A customer's folder shallower than this is easily beaten (the desktop of a
 // long user name, a download folder in a profile).
 const int kComfortableDepth = 100;
-const char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 const TextFileRules kListFileRules = {Rule::ListMissing, Rule::ListNotAFile, Rule::ListUnreadable,
                                       Rule::ListTooLarge, false};
@@ -132,7 +131,7 @@ std::string CheckEntry(const char* list, const ListEntry& entry, int codePage, R
                                             "-character entry fits only in a folder path of at most " +
                                             std::to_string(DeepestFolderFor(length)) +
                                             " characters; a customer who copies the package deeper cannot install it");
-    if (entry.line == 1 && entry.name.compare(0, 3, kUtf8Mark) == 0) {
+    if (entry.line == 1 && FindByteOrderMark(entry.name) == ByteOrderMark::Utf8) {
         add(Rule::ListByteOrderMark,
             "the list starts with a UTF-8 byte-order mark, which the installer takes as part of the first name, " +
                 Quote(entry.name) + ", so it finds no such file; save the list without a byte-order mark");

@@ -29,8 +29,7 @@ BOOL CModeDlg::OnInitDialog()
     CDialog::OnInitDialog();
     modeChoice = 0;
     UpdateData(FALSE);
-    g_state.installMode = PackageModeOfChoice(modeChoice).mode;
-    LoadNotes(g_state.baseFolder + PackageModeOfChoice(modeChoice).notes);
+    ShowMode(PackageModeOfChoice(modeChoice));
     return TRUE;
 }
 
@@ -47,9 +46,13 @@ void CModeDlg::OnUpdateClicked()
 void CModeDlg::ApplyChoice()
 {
     UpdateData(TRUE);
-    const PackageMode& chosen = PackageModeOfChoice(modeChoice);
-    g_state.installMode = chosen.mode;
-    LoadNotes(g_state.baseFolder + chosen.notes);
+    ShowMode(PackageModeOfChoice(modeChoice));
+}
+
+void CModeDlg::ShowMode(const PackageMode& mode)
+{
+    g_state.installMode = mode.mode;
+    LoadNotes(g_state.baseFolder + mode.notes);
 }
 
 // Keeps the notes file's bytes up to its first zero byte and shows them

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/PackageFiles.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
 
@@ -25,6 +26,7 @@ protected:
 
 private:
     void ApplyChoice();
+    void ShowMode(const PackageMode& mode);
     void LoadNotes(const std::string& path);
 
     static const CommandEntry<CModeDlg> kCommands[];
