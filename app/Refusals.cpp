@@ -1,5 +1,7 @@
 #include "app/Refusals.h"
 
+#include <algorithm>
+
 #include "app/InstallerLimits.h"
 #include "app/PackageFiles.h"
 #include "palm/FolderPath.h"
@@ -123,23 +125,109 @@ std::string DesktopProblemText(DesktopProblem problem, const std::string& folder
     return std::string();
 }
 
-std::string LibraryProblemText(const std::string& libraryPath, LibraryProblem problem, const char* entry)
+std::string LibraryProblemText(const std::string& libraryPath, LibraryProblem problem, const std::string& detail)
 {
-    std::string what = problem == LibraryProblem::NotLoaded ? std::string("It could not be loaded.")
-                                                            : std::string("It has no entry point ") + entry + ".";
+    std::string what = problem == LibraryProblem::NotLoaded ? "It could not be loaded: " + detail
+                                                            : "It has no entry point " + detail + ".";
     return "Palm Desktop's install library cannot be used:\r\n\r\n" + libraryPath + "\r\n\r\n" + what +
            "\r\n\r\nPlease reinstall Palm Desktop.";
+}
+
+// The codes as Palm's install-aid header names them, said as a customer
+// would understand them. Some cannot come from the calls the installer
+// makes; they are here so that any code the library gives is said in words.
+const LibraryCode kLibraryCodes[] = {
+    {-500, "Palm Desktop has no HotSync user", LibraryAdvice::HotSyncOnce},
+    {-501, "no HotSync user has that number", LibraryAdvice::None},
+    {-502, "a name did not fit the installer's space for it", LibraryAdvice::None},
+    {-503, "Palm Desktop's list of users (users.dat) is missing", LibraryAdvice::HotSyncOnce},
+    {-504, "the file could not be copied into the install queue", LibraryAdvice::FreeDiskSpace},
+    {-505, "Palm Desktop does not know this HotSync user", LibraryAdvice::None},
+    {-506, "Palm Desktop does not accept the file's name", LibraryAdvice::AskTheMaker},
+    {-507, "no queued file has that number", LibraryAdvice::None},
+    {-508, "Palm Desktop's list of users (users.dat) exists already", LibraryAdvice::None},
+    {-509, "the kind of folder asked for is not known", LibraryAdvice::None},
+    {-510, "Palm Desktop's registry entries are damaged", LibraryAdvice::ReinstallPalmDesktop},
+    {-511, "the file's path is not valid", LibraryAdvice::None},
+    {-512, "the file is already in the install queue", LibraryAdvice::None},
+    {-513, "the package file cannot be read", LibraryAdvice::None},
+    {-514, "a number given to Palm Desktop is out of range", LibraryAdvice::None},
+    {-515, "Palm Desktop cannot install this type of file", LibraryAdvice::AskTheMaker},
+    {-516, "a buffer given to Palm Desktop is not valid", LibraryAdvice::None},
+    {-517, "the file's creator id is not valid", LibraryAdvice::AskTheMaker},
+    {-518, "Palm Desktop's own folder is not recorded", LibraryAdvice::ReinstallPalmDesktop},
+    {-519, "a new file could not be created in the install queue", LibraryAdvice::FreeDiskSpace},
+    {-520, "Palm Desktop is busy, as during a HotSync", LibraryAdvice::WaitForHotSync},
+    {-521, "Palm Desktop's list of users (users.dat) is in use or cannot be read", LibraryAdvice::WaitForHotSync},
+    {-522, "the HotSync user's id is not valid", LibraryAdvice::None},
+    {-523, "a file could not be deleted", LibraryAdvice::None},
+    {-524, "a file could not be moved", LibraryAdvice::None},
+    {-551, "the HotSync user's folder is missing", LibraryAdvice::ReinstallPalmDesktop},
+    {-552, "the HotSync user's file is missing", LibraryAdvice::ReinstallPalmDesktop},
+    {-553, "Palm Desktop did not find it", LibraryAdvice::None},
+    {-554, "Palm Desktop does not accept the file's name", LibraryAdvice::AskTheMaker},
+    {-555, "the HotSync user's files are in use", LibraryAdvice::WaitForHotSync},
+    {-701, "Palm Desktop cannot install this type of file", LibraryAdvice::AskTheMaker},
+};
+const std::size_t kLibraryCodeCount = sizeof kLibraryCodes / sizeof kLibraryCodes[0];
+
+namespace {
+
+const LibraryCode* FindLibraryCode(int code)
+{
+    for (const LibraryCode& known : kLibraryCodes) {
+        if (known.code == code)
+            return &known;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::string LibraryCodeText(int code)
+{
+    const LibraryCode* known = FindLibraryCode(code);
+    std::string text = "error " + std::to_string(code);
+    return known ? text + ": " + known->words : text;
+}
+
+LibraryAdvice LibraryCodeAdvice(int code)
+{
+    const LibraryCode* known = FindLibraryCode(code);
+    return known ? known->advice : LibraryAdvice::None;
+}
+
+std::string LibraryAdviceText(LibraryAdvice advice)
+{
+    switch (advice) {
+    case LibraryAdvice::HotSyncOnce:
+        return "HotSync your handheld once with Palm Desktop, which makes its HotSync user, then run setup.exe "
+               "again.";
+    case LibraryAdvice::WaitForHotSync:
+        return "Wait for the HotSync to end, or close Palm Desktop, then press OK again.";
+    case LibraryAdvice::FreeDiskSpace:
+        return "Free some space on the disk that holds Palm Desktop, then press OK again.";
+    case LibraryAdvice::AskTheMaker:
+        return "Please tell the package's maker that Palm Desktop cannot install this file.";
+    case LibraryAdvice::ReinstallPalmDesktop:
+        return "Please reinstall Palm Desktop, then run setup.exe again.";
+    case LibraryAdvice::None:
+        break;
+    }
+    return std::string();
 }
 
 std::string ConfirmRefusal(ConfirmProblem problem, DesktopProblem why)
 {
     const char* text = "";
+    std::string advice;
     switch (problem) {
     case ConfirmProblem::NoLibrary:
         text = NoLibraryReason(why);
         break;
     case ConfirmProblem::NoUsers:
         text = "Palm Desktop lists no HotSync user to install for.";
+        advice = LibraryAdviceText(LibraryAdvice::HotSyncOnce);
         break;
     case ConfirmProblem::NoneChecked:
         text = "No HotSync user is checked. Please check the user to install for.";
@@ -148,7 +236,7 @@ std::string ConfirmRefusal(ConfirmProblem problem, DesktopProblem why)
         text = "The checked HotSync user has no name, so Palm Desktop cannot install for it.";
         break;
     }
-    return text + std::string(kNothingInstalled);
+    return text + (advice.empty() ? std::string() : "\r\n\r\n" + advice) + kNothingInstalled;
 }
 
 std::string ListRefusal(const std::string& listPath, const ListResult& result, const std::string& lineText)
@@ -174,14 +262,19 @@ bool IsQueued(int result)
 std::string QueueFailureText(const std::string& user, const std::vector<RefusedFile>& refused)
 {
     std::string text = "Palm Desktop did not queue these files for " + user + ":\r\n";
+    std::vector<LibraryAdvice> advice;
     int shown = 0;
     for (const RefusedFile& file : refused) {
-        if (++shown > kRefusedFilesShown)
-            break;
-        text += "\r\n" + file.path + " (error " + std::to_string(file.result) + ")";
+        LibraryAdvice what = LibraryCodeAdvice(file.result);
+        if (what != LibraryAdvice::None && std::find(advice.begin(), advice.end(), what) == advice.end())
+            advice.push_back(what);
+        if (++shown <= kRefusedFilesShown)
+            text += "\r\n" + file.path + " (" + LibraryCodeText(file.result) + ")";
     }
     if (refused.size() > static_cast<std::size_t>(kRefusedFilesShown))
         text += "\r\n... and " + std::to_string(refused.size() - kRefusedFilesShown) + " more";
+    for (LibraryAdvice what : advice)
+        text += "\r\n\r\n" + LibraryAdviceText(what);
     return text + "\r\n\r\nPress OK on this page to try again.";
 }
 

@@ -8,6 +8,7 @@
 // ANSI bytes. A Thai word here would be garbage on an English Windows.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -60,8 +61,30 @@ std::string DesktopProblemText(DesktopProblem problem, const std::string& folder
 // ---------------------------------------------------------------- the library
 
 enum class LibraryProblem { NotLoaded, NoEntryPoint };
-// `entry` names the entry point that is missing.
-std::string LibraryProblemText(const std::string& libraryPath, LibraryProblem problem, const char* entry = "");
+// `detail` is the system's reason (SystemReason) when it could not be
+// loaded, the name of the missing entry point otherwise.
+std::string LibraryProblemText(const std::string& libraryPath, LibraryProblem problem, const std::string& detail);
+
+// What a customer can do about a code of the library.
+enum class LibraryAdvice { None, HotSyncOnce, WaitForHotSync, FreeDiskSpace, AskTheMaker, ReinstallPalmDesktop };
+
+// A code the library documents, in words.
+struct LibraryCode {
+    int code;
+    const char* words;
+    LibraryAdvice advice;
+};
+// Every code Palm's install-aid header names, in its order.
+extern const LibraryCode kLibraryCodes[];
+extern const std::size_t kLibraryCodeCount;
+
+// The code as a file's line shows it: "error -515: <words>" for a code the
+// library documents, "error N" for any other.
+std::string LibraryCodeText(int code);
+// The advice for a documented code; None for any other.
+LibraryAdvice LibraryCodeAdvice(int code);
+// The sentence that says what to do; empty for None.
+std::string LibraryAdviceText(LibraryAdvice advice);
 
 // ---------------------------------------------------------------- confirming the user page
 
@@ -81,7 +104,8 @@ struct RefusedFile {
     std::string path;
     int result;
 };
-// `refused` in list order; the box names the first 20 of them.
+// `refused` in list order; the box names the first 20 of them, each code in
+// words, then what to do about any of them, each piece of advice once.
 std::string QueueFailureText(const std::string& user, const std::vector<RefusedFile>& refused);
 
 // ---------------------------------------------------------------- the run

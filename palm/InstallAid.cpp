@@ -3,15 +3,16 @@
 #include "app/FixedText.h"
 #include "app/InstallerState.h"
 #include "app/Refusals.h"
+#include "framework/SystemError.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
 #include "palm/FolderPath.h"
 
 namespace {
 
-void ReportLibraryProblem(const CWnd* owner, LibraryProblem problem, const char* entry = "")
+void ReportLibraryProblem(const CWnd* owner, LibraryProblem problem, const std::string& detail)
 {
-    owner->MessageBox(LibraryProblemText(g_state.libraryPath, problem, entry).c_str(), kErrorCaption,
+    owner->MessageBox(LibraryProblemText(g_state.libraryPath, problem, detail).c_str(), kErrorCaption,
                       MB_OK | MB_ICONSTOP);
 }
 
@@ -47,7 +48,8 @@ bool CInstallAid::Load(const CWnd* owner)
     // beside the installer must not stand in.
     g_state.libraryHandle = AfxLoadLibraryFromFolder(g_state.libraryPath);
     if (!g_state.libraryHandle) {
-        ReportLibraryProblem(owner, LibraryProblem::NotLoaded);
+        DWORD error = ::GetLastError();
+        ReportLibraryProblem(owner, LibraryProblem::NotLoaded, SystemReason(error, AfxSystemErrorText(error)));
         return false;
     }
     return true;

@@ -397,12 +397,31 @@ bool MakeFolder(const char* path)
     return CreateDirectoryA(path, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
+// "#refuse=CODE NAME": the code Palm Desktop gives for the file called NAME,
+// whatever its folder, as its library does for a file it cannot take.
+bool RefusedCode(const Users& users, const char* path, int* code)
+{
+    for (unsigned i = 0; i < users.switchCount; ++i) {
+        const char* value = SwitchValue(users, i, "refuse=");
+        char* name = nullptr;
+        long refused = value ? strtol(value, &name, 10) : 0;
+        if (value && *name == ' ' && strcmp(name + 1, FileNameOf(path)) == 0) {
+            *code = static_cast<int>(refused);
+            return true;
+        }
+    }
+    return false;
+}
+
 int InstallFile(const Users& users, const char* user, const char* path)
 {
     if (!IsKnownUser(users, user))
         return kUnknownUser;
     if (!path)
         return kCopyFailed;
+    int refused = 0;
+    if (RefusedCode(users, path, &refused))
+        return refused;
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return kCopyFailed;

@@ -237,14 +237,44 @@ struct NoUserRow {
     const char* name;
     const char* users;   // null: no users file
     int rows;
+    const char* says;
 };
 
+// Before the first HotSync Palm Desktop has no user: the box says how to make one.
+const char kHotSyncOnce[] = "HotSync your handheld once with Palm Desktop, which makes its HotSync user, then run "
+                            "setup.exe again.";
+
 const NoUserRow kNoUserRows[] = {
-    {"no_users", "#count=0\n", 0},
-    {"no_users_file", nullptr, 0},
+    {"no_users", "#count=0\n", 0, kHotSyncOnce},
+    {"no_users_file", nullptr, 0, kHotSyncOnce},
     // A user the library names with an empty name: listed, checked, nameless.
-    {"nameless_user", "#count=1\n#untouched=0\n", 1},
+    {"nameless_user", "#count=1\n#untouched=0\n", 1, "has no name"},
 };
+
+// A code Palm Desktop's library gives for one file, as the box words it, and
+// what it tells the customer to do.
+struct CodeRow {
+    const char* name;
+    int code;
+    const char* words;    // null: a code the library does not document
+    const char* advice;
+};
+
+const CodeRow kCodeRows[] = {
+    {"busy_in_a_hotsync", -520, "Palm Desktop is busy, as during a HotSync",
+     "Wait for the HotSync to end, or close Palm Desktop, then press OK again."},
+    {"disk_full", -519, "a new file could not be created in the install queue",
+     "Free some space on the disk that holds Palm Desktop, then press OK again."},
+    {"file_type", -515, "Palm Desktop cannot install this type of file",
+     "Please tell the package's maker that Palm Desktop cannot install this file."},
+    {"damaged_palm_desktop", -518, "Palm Desktop's own folder is not recorded",
+     "Please reinstall Palm Desktop, then run setup.exe again."},
+    {"no_users_dat", -503, "Palm Desktop's list of users (users.dat) is missing", kHotSyncOnce},
+    {"undocumented", -9999, nullptr, nullptr},
+    {"positive", 7, nullptr, nullptr},
+};
+
+using RefusedByCode = Rows<CodeRow>;
 
 using NoUser = Rows<NoUserRow>;
 
@@ -583,12 +613,41 @@ TEST_P(NoUser, queue_refuses_when_there_is_no_user_to_queue_for)
     RemoteListView list(Control(users.hwnd, IDC_USERLIST));
     EXPECT_EQ(list.Count(), row.rows);
     ClickItem(users.hwnd, IDOK);
-    ExpectError(setup, users.hwnd, L"Error", {"HotSync user"});
+    ExpectError(setup, users.hwnd, L"Error", {"HotSync user", row.says});
     EXPECT_EQ(InstallCalls(world), std::vector<std::string>());
     EXPECT_TRUE(!DirExists(JoinPath(world.PalmDir(), "Install")));
 }
 
 E2E_ROWS(Thai, NoUser, kNoUserRows);
+
+// A file the library refuses is named with its code in words and what to do;
+// the file it took is queued, and the page stays for another try.
+TEST_P(RefusedByCode, queue_says_the_librarys_code_in_words)
+{
+    const CodeRow& row = GetParam();
+    World world;
+    Process setup;
+    ASSERT_TRUE(LayOut(world, "Alice\n#refuse=" + std::to_string(row.code) + " b.pdb\n"));
+    ASSERT_TRUE(LayOutPackage(world, "a.prc\nb.pdb\n", {"a.prc", "b.pdb"}));
+    Page users = StartAtUsers(world, setup);
+    if (!users.hwnd)
+        return;
+    std::string b = world.InstallerPath("b.pdb");
+    std::string line = b + " (error " + std::to_string(row.code) + (row.words ? std::string(": ") + row.words : "") + ")";
+    ClickItem(users.hwnd, IDOK);
+    MessageBoxInfo box = ExpectError(setup, users.hwnd, L"Error", {"did not queue these files for Alice"}, "box");
+    std::wstring expectedEnd = Widen("\r\n" + line + "\r\n\r\n" + (row.advice ? row.advice + std::string("\r\n\r\n") : "") +
+                                     "Press OK on this page to try again.");
+    EXPECT_TRUE(box.text.size() > expectedEnd.size() &&
+                box.text.compare(box.text.size() - expectedEnd.size(), expectedEnd.size(), expectedEnd) == 0)
+        << Utf8(box.text);
+    EXPECT_EQ(InstallCalls(world), (std::vector<std::string>{InstallCall("Alice", world.InstallerPath("a.prc"), 0),
+                                                            InstallCall("Alice", b, row.code)}));
+    EXPECT_EQ(world.Queued("Alice"), std::vector<std::string>{"a.prc"});
+    EXPECT_EQ(Classify(CurrentDialog(setup.Pid())), PageKind::Users);
+}
+
+E2E_ROWS(Thai, RefusedByCode, kCodeRows);
 
 TEST_P(UnusableLibrary, queue_refuses_an_unusable_library)
 {

@@ -283,7 +283,7 @@ TEST_F(Thai, library_whose_companion_is_gone_queues_nothing)
     EXPECT_EQ(RemoteListView(Control(users.hwnd, IDC_USERLIST)).Rows(), std::vector<std::string>{"Alice"});
     ASSERT_TRUE(DeleteFileA(companion.c_str()));
     ClickItem(users.hwnd, IDOK);
-    ExpectError(setup, users.hwnd, nullptr, {"did not queue these files", "a.prc (error -504)"});
+    ExpectError(setup, users.hwnd, nullptr, {"did not queue these files", "a.prc (error -504: the file could not be copied into the install queue)"});
     EXPECT_TRUE(world.Queued("Alice").empty());
     setup.Kill();
 }

@@ -241,7 +241,7 @@ struct LibraryRow {
 };
 
 const LibraryRow kLibraryRows[] = {
-    {"no_library", nullptr, "could not be loaded", {}},
+    {"no_library", nullptr, "could not be loaded: ", {}},
     {"no_PltGetUserCount", "Instaide-no-PltGetUserCount.dll", "no entry point PltGetUserCount.", {"attach", "detach"}},
     {"no_PltGetUser", "Instaide-no-PltGetUser.dll", "no entry point PltGetUser.", {"attach", "detach"}},
     {"no_PltInstallFile", "Instaide-no-PltInstallFile.dll", nullptr,
@@ -418,6 +418,13 @@ TEST_P(Library, users_library_problems)
         MessageBoxInfo box = ExpectBox(setup, nullptr, {JoinPath(world.PalmDir(), "Instaide.dll"), row.says}, "box");
         if (box.hwnd) {
             EXPECT_EQ(Classify(box.owner), PageKind::Users);
+        }
+        if (box.hwnd && !row.variant) {
+            // The system's own reason, as every other failure gives it.
+            std::wstring reason = SystemReason(ERROR_MOD_NOT_FOUND);
+            reason.erase(reason.find_last_not_of(L". ") + 1);
+            EXPECT_NE(box.text.find(L"could not be loaded: " + reason + L" (error 126)."), std::wstring::npos)
+                << Utf8(box.text);
         }
     }
     if (HWND page = WaitFor(setup, PageKind::Users).hwnd) {

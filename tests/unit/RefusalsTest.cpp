@@ -131,3 +131,52 @@ TEST(QueueFailureText, FirstTwentyThenACount)
 }
 
 }  // namespace
+
+namespace {
+
+// Each code Palm's install-aid header names is said in words next to its
+// number; any other code stays a number, with nothing to advise.
+TEST(LibraryCodes, DocumentedCodesInWords)
+{
+    const int documented[] = {-500, -501, -502, -503, -504, -505, -506, -507, -508, -509, -510,
+                              -511, -512, -513, -514, -515, -516, -517, -518, -519, -520, -521,
+                              -522, -523, -524, -551, -552, -553, -554, -555, -701};
+    ASSERT_EQ(kLibraryCodeCount, sizeof documented / sizeof documented[0]);
+    for (int code : documented) {
+        std::string number = "error " + std::to_string(code) + ": ";
+        std::string text = LibraryCodeText(code);
+        EXPECT_EQ(text.compare(0, number.size(), number), 0) << text;
+        EXPECT_GT(text.size(), number.size() + 10) << text;
+    }
+    for (int code : {0, 1, 7, -1, -499, -525, -550, -556, -700, -702, -2147483647 - 1}) {
+        EXPECT_EQ(LibraryCodeText(code), "error " + std::to_string(code));
+        EXPECT_EQ(LibraryCodeAdvice(code), LibraryAdvice::None) << code;
+    }
+}
+
+TEST(QueueFailureText, EachAdviceOnceAfterTheFiles)
+{
+    std::string text = QueueFailureText("Alice", {{"C:\\p\\a.prc", -520},
+                                                   {"C:\\p\\b.exe", -515},
+                                                   {"C:\\p\\c.prc", -555},
+                                                   {"C:\\p\\d.prc", -9}});
+    EXPECT_NE(text.find("\r\nC:\\p\\b.exe (error -515: Palm Desktop cannot install this type of file)\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("\r\nC:\\p\\d.prc (error -9)\r\n\r\n"), std::string::npos) << text;
+    std::string wait = LibraryAdviceText(LibraryAdvice::WaitForHotSync);
+    std::size_t first = text.find(wait);
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_EQ(text.find(wait, first + 1), std::string::npos) << text;   // -520 and -555: said once
+    EXPECT_GT(first, text.find("d.prc"));
+    // In the order the files first needed it, before the way to try again.
+    std::size_t maker = text.find(LibraryAdviceText(LibraryAdvice::AskTheMaker));
+    EXPECT_GT(maker, first);
+    EXPECT_GT(text.find("Press OK on this page to try again."), maker);
+    // Advice for a file past the twentieth is still given.
+    std::vector<RefusedFile> many(21, RefusedFile{"x.prc", -7});
+    many.push_back({"y.prc", -519});
+    EXPECT_NE(QueueFailureText("Bob", many).find(LibraryAdviceText(LibraryAdvice::FreeDiskSpace)), std::string::npos);
+}
+
+}  // namespace
