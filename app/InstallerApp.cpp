@@ -105,6 +105,7 @@ BOOL CInstallerApp::InitInstance()
 {
     g_state.baseFolder = GetBaseFolder();
     m_pBanner = &kBanner;
+    m_pszAppName = APP_TITLE;
     // Themed pages wherever the system has the Common Controls 6; the plain
     // controls of the system otherwise, until the user page needs the list.
     HMODULE themed = AfxLoadThemedControls(m_hInstance, MAKEINTRESOURCEW(IDR_CONTROLS_MANIFEST));

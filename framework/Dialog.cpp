@@ -4,6 +4,22 @@
 
 #include <vector>
 
+namespace {
+
+// Keys and clicks, on the page or its frame: what a busy page drops.
+bool IsUserInput(UINT msg)
+{
+    return (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) ||
+           (msg >= WM_NCMOUSEMOVE && msg <= WM_NCXBUTTONDBLCLK);
+}
+
+HCURSOR WaitCursor()
+{
+    return ::LoadCursor(nullptr, IDC_WAIT);
+}
+
+}  // namespace
+
 HWND CDataExchange::Control(int id) const
 {
     return ::GetDlgItem(m_pDlgWnd->m_hWnd, id);
@@ -169,9 +185,23 @@ INT_PTR CDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         const CWinApp* app = AfxGetApp();
         if (app && app->m_pBanner)
             m_banner = AfxFitBanner(m_hWnd, app->m_hInstance, app->m_pBanner);
+        // Without a caption bar the text shows nowhere on the page, but the
+        // taskbar button, Alt+Tab and screen readers name the page by it.
+        if (app && app->m_pszAppName && ::GetWindowTextLengthW(m_hWnd) == 0)
+            ::SetWindowTextA(m_hWnd, app->m_pszAppName);
         return OnInitDialog();
     }
+    case WM_SETCURSOR:
+        // Asked for wherever the mouse moves over the page or its controls.
+        if (!m_busy)
+            return FALSE;
+        ::SetCursor(WaitCursor());
+        ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, TRUE);
+        return TRUE;
     case WM_COMMAND: {
+        // Taken and ignored: a busy page neither confirms again nor closes.
+        if (m_busy)
+            return TRUE;
         int id = LOWORD(wParam);
         if (OnCommand(id, HIWORD(wParam)))
             return TRUE;
@@ -194,5 +224,35 @@ INT_PTR CDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     default:
         return FALSE;
+    }
+}
+
+CBusyScope::CBusyScope(CDialog& page)
+    : m_page(page), m_wasBusy(page.m_busy), m_previousCursor(::SetCursor(WaitCursor()))
+{
+    m_page.m_busy = true;
+}
+
+CBusyScope::~CBusyScope()
+{
+    Pump();
+    m_page.m_busy = m_wasBusy;
+    // None when the mouse was elsewhere: the next move over a window sets one.
+    if (m_previousCursor)
+        ::SetCursor(m_previousCursor);
+}
+
+void CBusyScope::Pump()
+{
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // For the page's own loop to end on, once the step is done.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        // No keys reach a control, so there are no characters to translate.
+        if (!IsUserInput(msg.message))
+            ::DispatchMessageW(&msg);
     }
 }

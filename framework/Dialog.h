@@ -51,6 +51,8 @@ struct NotifyEntry {
     void (T::*handler)(NMHDR* notification, LRESULT* result);
 };
 
+class CBusyScope;
+
 class CDialog : public CWnd {
 public:
     explicit CDialog(UINT templateId, CWnd* parent = nullptr)
@@ -104,6 +106,8 @@ protected:
     }
 
 private:
+    friend class CBusyScope;
+
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -112,4 +116,27 @@ private:
     DWORD m_createError = 0;
     HBITMAP m_banner = nullptr;   // the banner drawn for this page's scale
     std::vector<CWnd*> m_controls;   // wrappers attached to this page's controls
+    bool m_busy = false;   // inside a CBusyScope: wait cursor, no commands
+};
+
+// A long step a page runs on its own thread, such as handing files to a slow
+// library one by one. For the scope's lifetime the page shows the wait cursor
+// and takes no command (no second OK, whatever sends it); between the step's
+// parts Pump() answers the system (repaints, sent messages), so that Windows
+// never counts the page hung, and drops the user's keys and clicks. Input
+// still waiting when the scope ends is dropped too: it was meant for the
+// busy page, not for whatever comes next.
+class CBusyScope {
+public:
+    explicit CBusyScope(CDialog& page);
+    ~CBusyScope();
+    CBusyScope(const CBusyScope&) = delete;
+    CBusyScope& operator=(const CBusyScope&) = delete;
+
+    void Pump();
+
+private:
+    CDialog& m_page;
+    bool m_wasBusy;
+    HCURSOR m_previousCursor;
 };

@@ -19,6 +19,9 @@ public:
     virtual BOOL InitInstance() = 0;
 
     HINSTANCE m_hInstance = nullptr;
+    // The program's name, set by the application before its first page: the
+    // window text of every page whose template has none.
+    const char* m_pszAppName = nullptr;
     // Every page's banner, fitted to the page as it opens; none when null.
     const AFX_BANNER* m_pBanner = nullptr;
 };

@@ -38,6 +38,7 @@ public:
         return static_cast<UINT>(Send(LVM_GETITEMSTATE, index, mask));
     }
     BOOL SetItemState(int index, UINT state, UINT mask);
+    BOOL EnsureVisible(int index) { return static_cast<BOOL>(Send(LVM_ENSUREVISIBLE, index, FALSE)); }
     BOOL GetCheck(int index) const { return ((GetItemState(index, LVIS_STATEIMAGEMASK) >> 12) - 1) != 0; }
     BOOL SetCheck(int index, BOOL check)
     {

@@ -11,6 +11,7 @@
 const NotifyEntry<CUserDlg> CUserDlg::kNotifications[] = {
     {IDC_USERLIST, NM_CLICK, &CUserDlg::OnUserListClick},
     {IDC_USERLIST, LVN_ITEMCHANGED, &CUserDlg::OnUserListItemChanged},
+    {IDC_USERLIST, NM_SETFOCUS, &CUserDlg::OnUserListSetFocus},
 };
 
 bool CUserDlg::OnNotify(NMHDR* notification, LRESULT* result)
@@ -118,6 +119,21 @@ void CUserDlg::OnUserListItemChanged(NMHDR* notification, LRESULT* result)
     *result = 0;
 }
 
+// Reached by Tab, the list starts the keys at the checked row: it becomes
+// the focused and selected row, as a click on it would make it, so that the
+// arrows move on from it and Space leaves it checked. A click that gave the
+// focus selects its own row right after.
+void CUserDlg::OnUserListSetFocus(NMHDR*, LRESULT*)
+{
+    for (int i = 0; i < userList.GetItemCount(); ++i) {
+        if (userList.GetCheck(i)) {
+            userList.SetItemState(i, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+            userList.EnsureVisible(i);
+            return;
+        }
+    }
+}
+
 void CUserDlg::OnOK()
 {
     // Record the checks.
@@ -127,6 +143,6 @@ void CUserDlg::OnOK()
         if (userList.GetCheck(i))
             g_state.checkFlags[i] = 1;
     }
-    if (QueuePackageFiles(this))
+    if (QueuePackageFiles(*this))
         CDialog::OnOK();
 }

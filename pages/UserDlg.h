@@ -15,6 +15,7 @@ public:
 
     void OnUserListClick(NMHDR* notification, LRESULT* result);
     void OnUserListItemChanged(NMHDR* notification, LRESULT* result);
+    void OnUserListSetFocus(NMHDR* notification, LRESULT* result);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

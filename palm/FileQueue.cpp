@@ -9,6 +9,7 @@
 #include "app/InstallerState.h"
 #include "app/PackageFiles.h"
 #include "app/Refusals.h"
+#include "framework/Dialog.h"
 #include "framework/File.h"
 #include "framework/Wnd.h"
 #include "palm/DesktopFolder.h"
@@ -66,8 +67,9 @@ bool ReadFileList(const CWnd* owner)
 
 }  // namespace
 
-bool QueuePackageFiles(const CWnd* owner)
+bool QueuePackageFiles(CDialog& page)
 {
+    const CWnd* owner = &page;
     if (g_state.libraryPath[0] == '\0') {
         Refuse(owner, ConfirmRefusal(ConfirmProblem::NoLibrary,
                                      JudgeDesktopFolder(g_state.desktopFolder, kDesktopNotFound)));
@@ -93,11 +95,15 @@ bool QueuePackageFiles(const CWnd* owner)
         CInstallAid library;
         if (!library.BindInstallEntry(owner))
             return false;
+        // Each file may take a while on slow media: between files the page
+        // answers the system, and takes no input until the last is queued.
+        CBusyScope busy(page);
         for (int i = 0; i < g_state.fileCount; ++i) {
             CopyText(g_state.currentFile, g_state.fileList[i]);
             int result = library.InstallFile(g_state.chosenUser, g_state.currentFile);
             if (!IsQueued(result))
                 refused.push_back({g_state.currentFile, result});
+            busy.Pump();
         }
     }
     if (!refused.empty()) {

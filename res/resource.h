@@ -10,6 +10,10 @@
 // id Windows keeps for manifests that no loader applies by itself).
 #define IDR_CONTROLS_MANIFEST 3
 
+// The product's name: the version record's description, and every page's
+// window text (taskbar button, Alt+Tab, screen readers).
+#define APP_TITLE       "Mirabo handheld installer"
+
 // Where every page's banner control lies, in dialog units.
 #define BANNER_LEFT     2
 #define BANNER_TOP      1

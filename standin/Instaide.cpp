@@ -495,6 +495,13 @@ EXPORT_PltInstallFile int WINAPI PltInstallFile(const char* user, const char* pa
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
     const Users& users = TheUsers();
+    // "#slow=N": each file takes N ms longer, as from slow media; at most 10 s.
+    for (unsigned i = 0; i < users.switchCount; ++i) {
+        if (const char* value = SwitchValue(users, i, "slow=")) {
+            unsigned long ms = strtoul(value, nullptr, 10);
+            Sleep(ms < 10000 ? static_cast<DWORD>(ms) : 10000);
+        }
+    }
     int result = CompanionWorks() ? InstallFile(users, user, path) : kCopyFailed;
     Log("PltInstallFile %s|%s %d", Printable(user), Printable(path), result);
     if (HasSwitch(users, "nocopy")) {

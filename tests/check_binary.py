@@ -43,7 +43,7 @@ SUPPORTED_OS = sorted([
 PAGE_STYLE = DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_VISIBLE
 READONLY_TEXT = ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP
 USER_LIST = (LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER
-             | WS_BORDER | WS_GROUP)
+             | WS_BORDER | WS_GROUP | WS_TABSTOP)
 
 # What each page template must hold, control by control in tab order:
 # id, class, x, y, w, h, title, kind (None: any), style bits set, bits clear, ex-style bits set.
@@ -76,7 +76,7 @@ PAGES = {
         (2, BUTTON, 225, 129, 50, 14, "ยกเลิก", BS_PUSHBUTTON, 0, 0, 0),
         (-1, STATIC, 2, 1, 333, 31, BANNER, SS_BITMAP, 0, 0, 0),
         (-1, STATIC, 25, 125, 102, 8, "โปรดเลือก Users ที่ต้องการติดตั้ง", SS_LEFT, 0, 0, 0),
-        (1002, LISTVIEW, 8, 46, 320, 71, "", LVS_REPORT, USER_LIST, WS_TABSTOP, 0),
+        (1002, LISTVIEW, 8, 46, 320, 71, "", LVS_REPORT, USER_LIST, 0, 0),
         (-1, BUTTON, 2, 29, 332, 120, "", BS_GROUPBOX, 0, 0, 0),
         (-1, STATIC, 8, 35, 214, 8, NOTICE, SS_LEFT, 0, 0, 0),
     ]),
@@ -138,7 +138,9 @@ XP_IMPORTS = {
         "DialogBoxParamW", "EndDialog", "GetActiveWindow", "GetDlgItem", "GetWindow",
         "GetWindowLongA", "GetWindowLongW", "GetWindowRect", "GetWindowTextA", "GetWindowTextLengthA",
         "GetWindowTextLengthW", "GetWindowTextW", "MapWindowPoints", "MessageBoxA",
-        "SendMessageA", "SetWindowLongW", "SetWindowTextA", "SetWindowTextW"},
+        "SendMessageA", "SetWindowLongW", "SetWindowTextA", "SetWindowTextW",
+        # A busy page's message pump and wait cursor
+        "DispatchMessageW", "LoadCursorA", "PeekMessageW", "PostQuitMessage", "SetCursor"},
 }
 # How setup.exe loads DLLs at run time: LoadLibraryExA with a full path (the
 # system folder's common controls, Palm Desktop's library from its folder) and

@@ -899,3 +899,187 @@ TEST_F(Thai, setup_alone_in_its_folder_says_to_extract_the_package)
     CheckNothingQueued(world);
     ExpectCancelEnds(setup, users.hwnd);
 }
+
+// ---------------------------------------------------------------- keys alone
+
+namespace {
+
+// Every page names the product for the taskbar, Alt+Tab and screen readers,
+// and still has no caption bar.
+void ExpectNamedWithoutCaption(HWND page)
+{
+    EXPECT_EQ(TextW(page), std::wstring(L"Mirabo handheld installer"));
+    EXPECT_EQ(Style(page) & WS_CAPTION, 0);
+    RECT window{};
+    POINT client{0, 0};
+    EXPECT_TRUE(GetWindowRect(page, &window) && ClientToScreen(page, &client));
+    EXPECT_LT(client.y - window.top, GetSystemMetrics(SM_CYCAPTION));
+}
+
+// Enter on a page; the page of `kind` that follows, named and without a caption bar.
+Page EnterTo(const Process& setup, HWND page, PageKind kind)
+{
+    if (!PressKey(page, VK_RETURN))
+        return Page();
+    Page next = WaitFor(setup, kind, 10000, page);
+    if (next.hwnd)
+        ExpectNamedWithoutCaption(next.hwnd);
+    return next;
+}
+
+// From the disclaimer to the finish page with keys alone: Enter, Enter, Tab
+// twice (past Cancel) to the list, the row's keys there, Enter. `chosen` is
+// the row the keys leave checked and the files are queued for; -1 for none,
+// where Enter is refused and nothing is queued.
+struct KeysRow {
+    const char* name;
+    std::string users;
+    std::vector<WORD> keys;
+    int chosen;
+};
+
+const KeysRow kKeysRows[] = {
+    {"second_user", "Carol\nAlice\nBob\n", {VK_DOWN}, 1},
+    {"no_users", "#count=0\n", {VK_SPACE, VK_DOWN, VK_UP, VK_HOME, VK_END, VK_SPACE}, -1},
+    {"one_user", "Alice\n", {VK_SPACE, VK_DOWN, VK_UP, VK_END, VK_HOME, VK_SPACE}, 0},
+    {"hundred_users_end", "#many=100,49\n", {VK_END}, 99},
+    {"space_keeps_the_check", "Alice\nBob\n", {VK_DOWN, VK_SPACE, VK_SPACE}, 1},
+};
+
+using KeysAlone = Rows<KeysRow>;
+
+}  // namespace
+
+TEST_P(KeysAlone, queue_by_keys_alone_from_the_first_page)
+{
+    const KeysRow& row = GetParam();
+    World world;
+    Process setup;
+    ASSERT_TRUE(LayOut(world, row.users) && PutPackage(world));
+    Page disclaimer = StartAtDisclaimer(world, setup);
+    ASSERT_TRUE(disclaimer.hwnd);
+    ExpectNamedWithoutCaption(disclaimer.hwnd);
+    Page mode = EnterTo(setup, disclaimer.hwnd, PageKind::Mode);
+    ASSERT_TRUE(mode.hwnd);
+    Page users = EnterTo(setup, mode.hwnd, PageKind::Users);
+    ASSERT_TRUE(users.hwnd);
+
+    HWND hwnd = Control(users.hwnd, IDC_USERLIST);
+    RemoteListView list(hwnd);
+    const int count = list.Count();
+    ASSERT_TRUE(PressKey(users.hwnd, VK_TAB) && PressKey(users.hwnd, VK_TAB));
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(users.hwnd) == hwnd; }, 2000)) << "Tab does not reach the list";
+    // The keys start at the checked row.
+    if (count > 0) {
+        EXPECT_TRUE(list.Focused(0) && list.Selected(0) && list.Checked(0));
+    }
+    for (WORD key : row.keys) {
+        ASSERT_TRUE(PressKey(users.hwnd, key));
+    }
+    std::vector<bool> only(static_cast<std::size_t>(count), false);
+    if (row.chosen >= 0)
+        only[static_cast<std::size_t>(row.chosen)] = true;
+    EXPECT_TRUE(WaitUntil([&] { return list.CheckStates() == only && FocusOf(users.hwnd) == hwnd; }, 2000));
+    EXPECT_TRUE(row.chosen < 0 || list.Selected(row.chosen));
+    Screenshot(users.hwnd, "keys");
+
+    if (row.chosen < 0) {
+        // Nobody to queue for: Enter is refused and the page stays.
+        ASSERT_TRUE(PressKey(users.hwnd, VK_RETURN));
+        ExpectError(setup, users.hwnd, L"Error", {"HotSync user"});
+        CheckNothingQueued(world);
+        return;
+    }
+    const std::string user = list.TextA(row.chosen);
+    Page finish = EnterTo(setup, users.hwnd, PageKind::Finish);
+    CheckLastLoad(world, {InstallCall(user, world.InstallerPath("pkg.prc"), 0)});
+    EXPECT_EQ(world.AllQueued(), std::vector<std::string>{user + "\\pkg.prc"});
+    ASSERT_TRUE(finish.hwnd);
+    ASSERT_TRUE(PressKey(finish.hwnd, VK_RETURN));
+    EXPECT_TRUE(EndsWithoutPage(setup, 5000, finish.hwnd));
+}
+
+E2E_ROWS(Thai, KeysAlone, kKeysRows);
+
+// ---------------------------------------------------------------- busy
+
+namespace {
+
+// The cursor shown now. Wine reads another process's cursor handle but not
+// its picture: a cursor is told apart from another only by its handle.
+HCURSOR CursorNow()
+{
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    return GetCursorInfo(&info) ? info.hCursor : nullptr;
+}
+
+}  // namespace
+
+// Files from slow media: while they are handed over one by one, the page
+// answers the system (never "Not Responding"), shows a cursor other than its
+// own and takes no input: a second OK by key or by click, or a click on
+// another user, changes nothing, and the files are queued once.
+TEST_F(Thai, queue_of_slow_files_answers_and_takes_one_ok)
+{
+    // 40 files of 200 ms each: well past the 5 s after which the system
+    // counts a page that asks for no message as hung.
+    const int kFiles = 40;
+    const std::size_t kPastHung = 27;
+    World world;
+    Process setup;
+    ASSERT_TRUE(LayOut(world, "Alice\nBob\n#slow=200\n"));
+    std::string listed;
+    std::vector<std::string> files;
+    for (int i = 1; i <= kFiles; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%02d.prc", i);
+        files.push_back(name);
+        listed += files.back() + "\n";
+    }
+    ASSERT_TRUE(LayOutPackage(world, listed, {}));
+    for (const std::string& file : files) {
+        ASSERT_TRUE(PutPackageFile(world, file));
+    }
+    Page users = StartAtUsers(world, setup);
+    ASSERT_TRUE(users.hwnd);
+    RemoteListView list(Control(users.hwnd, IDC_USERLIST));
+    // The page's own cursor, over the page it has shown since it opened.
+    const HCURSOR own = CursorNow();
+    ASSERT_TRUE(own);
+
+    ASSERT_TRUE(ClickItem(users.hwnd, IDOK));
+    auto queued = [&] { return InstallCalls(world).size(); };
+    ASSERT_TRUE(WaitUntil([&] { return queued() >= 1; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return CursorNow() != own; }, 2000)) << "no wait cursor";
+    const HCURSOR wait = CursorNow();
+    POINT bob;
+    ASSERT_TRUE(list.TextPoint(1, &bob));
+    ASSERT_TRUE(PressKey(users.hwnd, VK_RETURN));
+    ASSERT_TRUE(ClickItem(users.hwnd, IDOK));
+    ASSERT_TRUE(Click(users.hwnd, bob));
+    // The input reached the page between two files: two files later it has
+    // been dropped, and the mouse moved over the list kept the wait cursor.
+    const std::size_t sent = queued();
+    ASSERT_TRUE(WaitUntil([&] { return queued() >= sent + 2; }, 5000));
+    EXPECT_EQ(list.CheckStates(), (std::vector<bool>{true, false}));
+    EXPECT_EQ(CursorNow(), wait);
+
+    ASSERT_TRUE(WaitUntil([&] { return queued() >= kPastHung; }, 10000));
+    ASSERT_LT(queued(), files.size()) << "the queue ended before the page could be asked";
+    EXPECT_FALSE(IsHungAppWindow(users.hwnd));
+    DWORD_PTR ignored;
+    EXPECT_NE(SendMessageTimeoutW(users.hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, WaitLimit(1000), &ignored), 0u);
+
+    // One finish page, whose cursor is the pages' own again.
+    Page finish = WaitFor(setup, PageKind::Finish, 10000, users.hwnd);
+    std::vector<std::string> calls;
+    for (const std::string& file : files)
+        calls.push_back(InstallCall("Alice", world.InstallerPath(file), 0));
+    CheckLastLoad(world, calls);
+    CheckQueue(world, "Alice", files);
+    EXPECT_TRUE(world.Queued("Bob").empty());
+    ASSERT_TRUE(finish.hwnd);
+    EXPECT_TRUE(WaitUntil([&] { return CursorNow() == own; }, 2000));
+    ExpectCancelEnds(setup, finish.hwnd);
+}

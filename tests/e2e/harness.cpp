@@ -836,8 +836,9 @@ PageKind Classify(HWND dialog)
         return PageKind::Mode;
     bool pageText = HasControl(dialog, IDC_TEXT, L"Edit");
     bool boxText = HasControl(dialog, 0xFFFF, L"Static");
-    // Pages have no title bar and no caption; a message box has both.
-    bool captioned = (Style(dialog) & WS_CAPTION) == WS_CAPTION || !TextW(dialog).empty();
+    // Pages have no title bar, though they carry the program's name as their
+    // window text; a message box has a title bar.
+    bool captioned = (Style(dialog) & WS_CAPTION) == WS_CAPTION;
     if (boxText && captioned && !pageText)
         return PageKind::MessageBox;
     bool ok = HasControl(dialog, IDOK, L"Button");
