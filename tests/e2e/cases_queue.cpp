@@ -921,6 +921,7 @@ TEST_P(ForeignFolder, folder_the_code_page_cannot_spell_is_reached_by_its_short_
     ASSERT_TRUE(users.hwnd);
     RemoteListView list(Control(users.hwnd, IDC_USERLIST));
     EXPECT_EQ(list.Rows(), (std::vector<std::string>{"Alice", "Bob"}));
+    Screenshot(users.hwnd, "users");
     EXPECT_TRUE(ConfirmUsers(setup, users.hwnd).hwnd);
     // The paths handed over are the short ones, which the library can open.
     CheckQueuedForAlice(world, {"a.prc", "b.prc"});
