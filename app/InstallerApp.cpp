@@ -7,6 +7,7 @@
 #include "app/BaseFolder.h"
 #include "app/InstallerState.h"
 #include "app/Refusals.h"
+#include "framework/AnsiPath.h"
 #include "framework/SystemError.h"
 #include "pages/DisclaimerDlg.h"
 #include "pages/FinishDlg.h"
@@ -19,17 +20,17 @@ CInstallerApp theApp;
 namespace {
 
 // The current directory however long it is; empty if it cannot be read.
-std::string CurrentDirectory()
+std::wstring CurrentDirectory()
 {
-    DWORD size = ::GetCurrentDirectoryA(0, nullptr);
+    DWORD size = ::GetCurrentDirectoryW(0, nullptr);
     while (size > 0) {
-        std::vector<char> buffer(size, '\0');
-        DWORD got = ::GetCurrentDirectoryA(size, buffer.data());
+        std::vector<wchar_t> buffer(size, L'\0');
+        DWORD got = ::GetCurrentDirectoryW(size, buffer.data());
         if (got < size)
-            return std::string(buffer.data(), got);
+            return std::wstring(buffer.data(), got);
         size = got;   // it grew in between
     }
-    return std::string();
+    return std::wstring();
 }
 
 typedef BOOL(WINAPI* InitCommonControlsExFn)(const INITCOMMONCONTROLSEX* controls);
@@ -44,6 +45,11 @@ std::string DescribeError(DWORD error)
 void ReportStop(const std::string& text)
 {
     ::MessageBoxA(nullptr, text.c_str(), kErrorCaption, MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
+}
+
+void ReportStop(const std::wstring& text)
+{
+    ::MessageBoxW(nullptr, text.c_str(), kErrorCaptionW, MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
 }
 
 const WORD kBannerArt[] = {IDB_BANNER, IDB_BANNER_750, IDB_BANNER_1000};
@@ -96,14 +102,23 @@ bool Confirmed(CDialog& page, const char* name, bool filesQueued = false)
 
 }  // namespace
 
-std::string GetBaseFolder()
+// Derived from the Unicode command line: the ANSI one has a '?' for each
+// letter the code page lacks, and names no folder then.
+AnsiFolder GetBaseFolder(std::wstring* folder)
 {
-    return DeriveBaseFolder(::GetCommandLineA(), CurrentDirectory());
+    *folder = DeriveBaseFolder(::GetCommandLineW(), CurrentDirectory());
+    return AfxAnsiFolder(*folder);
 }
 
 BOOL CInstallerApp::InitInstance()
 {
-    g_state.baseFolder = GetBaseFolder();
+    std::wstring folder;
+    AnsiFolder base = GetBaseFolder(&folder);
+    if (base.spelling == AnsiSpelling::None) {
+        ReportStop(UnspellableBaseFolderText(folder));
+        return FALSE;
+    }
+    g_state.baseFolder = base.path;
     m_pBanner = &kBanner;
     m_pszAppName = APP_TITLE;
     // Themed pages wherever the system has the Common Controls 6; the plain

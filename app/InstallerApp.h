@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/AnsiFolder.h"
 #include "framework/WinApp.h"
 
 class CInstallerApp : public CWinApp {
@@ -10,5 +11,6 @@ public:
     BOOL InitInstance() override;
 };
 
-// The installer's own folder with a trailing backslash.
-std::string GetBaseFolder();
+// The installer's own folder with a trailing backslash, as the ANSI functions
+// can be given it; `folder` receives it as the system names it.
+AnsiFolder GetBaseFolder(std::wstring* folder);

@@ -14,6 +14,7 @@ struct InstallerState {
     std::string baseFolder;                 // always ends with a backslash
     InstallMode installMode;                // 0 until the mode page opens
     std::string desktopFolder;              // Palm Desktop's folder, from the registry, or kDesktopNotFound
+    std::wstring desktopUnspellable;        // that folder, when the ANSI code page cannot name it
     char libraryPath[kLibraryPathSlot];     // full path of the install-aid library
     std::int32_t userCount;
     NameSlot userNames[kMaxUsers];          // after ordering, slot i is row i

@@ -39,6 +39,8 @@ const char* NoLibraryReason(DesktopProblem why)
     case DesktopProblem::NotFullPath:
         return "Palm Desktop's folder in the registry is not a full folder path, so there is no HotSync user "
                "to install for.";
+    case DesktopProblem::Unspellable:
+        return kUnspellableDesktopReason;
     case DesktopProblem::TooLong:
     case DesktopProblem::None:
         break;
@@ -119,6 +121,7 @@ std::string DesktopProblemText(DesktopProblem problem, const std::string& folder
                folder + "\"\r\n\r\nPalm Desktop's install library is not loaded from it. Please reinstall Palm Desktop.";
     case DesktopProblem::TooLong:
         return "The Palm Desktop folder is too long to load its install library:\r\n\r\n" + folder;
+    case DesktopProblem::Unspellable:   // UnspellableDesktopText, in Unicode
     case DesktopProblem::None:
         break;
     }
@@ -291,4 +294,42 @@ std::string ControlsFailureText(const std::string& path, const std::string& reas
     return "The installer cannot list the HotSync users: it cannot use the Windows common controls\r\n" +
            (path.empty() ? std::string("the system folder") : path) + "\r\n\r\n" + reason +
            "\r\n\r\nNothing has been installed.";
+}
+
+// ---------------------------------------------------------------- folders the code page cannot spell
+
+namespace {
+
+// The words of these texts are ASCII, the same in every code page.
+std::wstring Wide(const std::string& ascii)
+{
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+const char kLettersLacking[] =
+    "Its name has letters that Windows' language for non-Unicode programs lacks, and it has no short name without "
+    "them.";
+
+}  // namespace
+
+std::wstring UnspellableBaseFolderText(const std::wstring& folder)
+{
+    return L"setup.exe cannot read its package in this folder:\r\n\r\n" + folder + L"\r\n\r\n" +
+           Wide(kLettersLacking) +
+           L" Please move the package to a folder named in plain letters, for example C:\\Mirabo, and run "
+           L"setup.exe from there.\r\n\r\nNothing has been installed.";
+}
+
+DesktopProblem JudgeDesktopFolder(const std::string& folder, const std::wstring& unspellable, const char* notFound)
+{
+    if (!unspellable.empty())
+        return DesktopProblem::Unspellable;
+    return JudgeDesktopFolder(folder, notFound);
+}
+
+std::wstring UnspellableDesktopText(const std::wstring& folder, const char* valueName)
+{
+    return L"Palm Desktop's install library cannot be loaded from its folder, as the registry value " +
+           Wide(valueName) + L" names it:\r\n\r\n" + folder + L"\r\n\r\n" + Wide(kLettersLacking) +
+           L" Please reinstall Palm Desktop in a folder named in plain letters, for example C:\\Palm.";
 }

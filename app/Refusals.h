@@ -50,7 +50,7 @@ std::string PackageNotFoundHint();
 
 // Why Palm Desktop's install library cannot be loaded from its folder, if
 // it cannot: decided once for both moments the customer hears of it.
-enum class DesktopProblem { None, NotFound, NotFullPath, TooLong };
+enum class DesktopProblem { None, NotFound, NotFullPath, TooLong, Unspellable };
 
 // `folder` as FindDesktopFolder gave it (`notFound` is its answer for no folder).
 DesktopProblem JudgeDesktopFolder(const std::string& folder, const char* notFound);
@@ -119,3 +119,27 @@ std::string PageFailureText(const std::string& page, const std::string& reason, 
 std::string ControlsFailureText(const std::string& path, const std::string& reason);
 inline constexpr char kControlsRefused[] =
     "They refused to register the list of users (InitCommonControlsEx failed).";
+
+// ---------------------------------------------------------------- folders the code page cannot spell
+
+// A folder whose name has letters the ANSI code page lacks, and no short
+// name without them, cannot be named to an ANSI function. These texts quote
+// it as Unicode, the one form the customer can read, so they are Unicode and
+// go through the Unicode message box; their own words are ASCII.
+inline constexpr wchar_t kErrorCaptionW[] = L"Error";
+
+// At start, before the first page: nothing of the package is read.
+std::wstring UnspellableBaseFolderText(const std::wstring& folder);
+
+// `folder` as FindDesktopFolder gave it; `unspellable` the registry's folder
+// as Unicode when it has no name the code page spells, which is refused
+// before anything else is judged of it.
+DesktopProblem JudgeDesktopFolder(const std::string& folder, const std::wstring& unspellable, const char* notFound);
+
+// As the user page opens; `valueName` names the registry value read.
+std::wstring UnspellableDesktopText(const std::wstring& folder, const char* valueName);
+
+// Why confirming the user page then finds no library to queue with.
+inline constexpr char kUnspellableDesktopReason[] =
+    "Palm Desktop's folder is named in letters its install library cannot be given, so there is no HotSync user "
+    "to install for.";

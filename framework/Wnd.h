@@ -15,6 +15,11 @@ public:
     {
         return ::MessageBoxA(m_hWnd, text, caption, type);
     }
+    // For a text that quotes a name the ANSI code page cannot spell.
+    int MessageBox(const wchar_t* text, const wchar_t* caption, UINT type) const
+    {
+        return ::MessageBoxW(m_hWnd, text, caption, type);
+    }
 };
 
 class CButton : public CWnd {};

@@ -27,14 +27,20 @@ void CUserDlg::DoDataExchange(CDataExchange* pDX)
 BOOL CUserDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    g_state.desktopFolder = FindDesktopFolder();
+    DesktopFolder found = FindDesktopFolder();
+    g_state.desktopFolder = found.path;
+    g_state.desktopUnspellable = found.unspellable;
     // Checked before any load, on every system, whatever search order its
     // loader has.
-    DesktopProblem problem = JudgeDesktopFolder(g_state.desktopFolder, kDesktopNotFound);
+    DesktopProblem problem = JudgeDesktopFolder(g_state.desktopFolder, g_state.desktopUnspellable, kDesktopNotFound);
     if (problem != DesktopProblem::None) {
         g_state.libraryPath[0] = '\0';
-        MessageBox(DesktopProblemText(problem, g_state.desktopFolder, kDesktopValueName).c_str(), kErrorCaption,
-                   MB_OK | MB_ICONSTOP);
+        if (problem == DesktopProblem::Unspellable)
+            MessageBox(UnspellableDesktopText(found.unspellable, kDesktopValueName).c_str(), kErrorCaptionW,
+                       MB_OK | MB_ICONSTOP);
+        else
+            MessageBox(DesktopProblemText(problem, g_state.desktopFolder, kDesktopValueName).c_str(), kErrorCaption,
+                       MB_OK | MB_ICONSTOP);
         // Without Palm Desktop the page leaves the focus unset, and its list empty.
         return problem == DesktopProblem::NotFound ? FALSE : TRUE;
     }

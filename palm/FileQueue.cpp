@@ -72,7 +72,8 @@ bool QueuePackageFiles(CDialog& page)
     const CWnd* owner = &page;
     if (g_state.libraryPath[0] == '\0') {
         Refuse(owner, ConfirmRefusal(ConfirmProblem::NoLibrary,
-                                     JudgeDesktopFolder(g_state.desktopFolder, kDesktopNotFound)));
+                                     JudgeDesktopFolder(g_state.desktopFolder, g_state.desktopUnspellable,
+                                                        kDesktopNotFound)));
         return false;
     }
     if (g_state.listedCount <= 0) {

@@ -102,7 +102,9 @@ IMPORTED_DLLS = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "use
 # it has been looked up and added; one newer than XP must be resolved at run
 # time instead, as SetDefaultDllDirectories is.
 XP_IMPORTS = {
-    "advapi32.dll": {"RegCloseKey", "RegEnumValueA", "RegOpenKeyA", "RegOpenKeyExA"},
+    "advapi32.dll": {"RegCloseKey", "RegEnumValueA", "RegOpenKeyA", "RegOpenKeyExA",
+                     # Folders read in Unicode: Windows 2000
+                     "RegEnumValueW", "RegOpenKeyW", "RegOpenKeyExW"},
     "gdi32.dll": {
         "CreateCompatibleBitmap", "CreateCompatibleDC", "DeleteDC", "DeleteObject",
         "SelectObject", "SetBrushOrgEx", "SetStretchBltMode", "StretchDIBits"},
@@ -114,6 +116,8 @@ XP_IMPORTS = {
         "CloseHandle", "CreateFileA", "DeleteCriticalSection",
         "EnterCriticalSection", "ExitProcess",
         "ExpandEnvironmentStringsA",   # Windows 2000
+        # Folders read in Unicode and spelled for the ANSI code page: Windows 2000
+        "ExpandEnvironmentStringsW", "GetACP", "GetCommandLineW", "GetCurrentDirectoryW", "GetShortPathNameW",
         "FormatMessageA", "FreeLibrary", "GetCommandLineA",
         "GetCurrentDirectoryA", "GetCurrentThreadId", "GetFileAttributesA",
         "GetFileSizeEx",           # Windows 2000
@@ -130,7 +134,8 @@ XP_IMPORTS = {
         "_close", "_fdopen", "_initterm", "_iob", "_onexit", "_open_osfhandle",
         "abort", "calloc", "exit", "fclose", "ferror", "fprintf",
         "free", "fwrite", "getc", "malloc", "memchr", "memcmp", "memcpy",
-        "memmove", "signal", "strcmp", "strlen", "strncmp", "strrchr", "ungetc", "vfprintf"},
+        "memmove", "signal", "strcmp", "strlen", "strncmp", "strrchr", "ungetc", "vfprintf",
+        "wcscmp", "wcslen"},
     "user32.dll": {
         "EnumThreadWindows", "GetClassNameW", "GetClientRect", "GetDC", "IsWindowEnabled", "IsWindowVisible",
         "MapDialogRect", "ReleaseDC",
@@ -138,6 +143,7 @@ XP_IMPORTS = {
         "DialogBoxParamW", "EndDialog", "GetActiveWindow", "GetDlgItem", "GetWindow",
         "GetWindowLongA", "GetWindowLongW", "GetWindowRect", "GetWindowTextA", "GetWindowTextLengthA",
         "GetWindowTextLengthW", "GetWindowTextW", "MapWindowPoints", "MessageBoxA",
+        "MessageBoxW",                 # Windows 2000
         "SendMessageA", "SetWindowLongW", "SetWindowTextA", "SetWindowTextW",
         # A busy page's message pump and wait cursor
         "DispatchMessageW", "LoadCursorA", "PeekMessageW", "PostQuitMessage", "SetCursor"},

@@ -1083,3 +1083,92 @@ TEST_F(Thai, queue_of_slow_files_answers_and_takes_one_ok)
     EXPECT_TRUE(WaitUntil([&] { return CursorNow() == own; }, 2000));
     ExpectCancelEnds(setup, finish.hwnd);
 }
+
+namespace {
+
+// Folder names the running code page cannot spell: Thai under 1252, and
+// Cyrillic or Vietnamese under 874.
+std::wstring PackageFolderName()
+{
+    return GetACP() == kThaiCodePage ? L"\u041F\u0430\u043A\u0435\u0442 Mirabo"
+                                     : L"\u0E0A\u0E38\u0E14\u0E15\u0E34\u0E14\u0E15\u0E31\u0E49\u0E07";
+}
+
+std::wstring PalmFolderName()
+{
+    return GetACP() == kThaiCodePage ? L"Palm Vi\u1EC7t" : L"\u0E1B\u0E32\u0E25\u0E4C\u0E21";
+}
+
+// An environment variable of the harness for the length of a scope; the
+// programs it starts inherit it.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value) : m_name(name)
+    {
+        EXPECT_TRUE(SetEnvironmentVariableA(name, value.c_str()));
+    }
+    ~ScopedVariable() { SetEnvironmentVariableA(m_name, nullptr); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* m_name;
+};
+
+struct ForeignRow {
+    const char* name;
+    bool package;        // the package's folder is named so, else Palm Desktop's
+    DWORD type;          // of DesktopPath: REG_EXPAND_SZ names the world's root by a variable
+};
+
+const ForeignRow kForeignRows[] = {
+    {"package_folder", true, REG_SZ},
+    {"desktop_folder", false, REG_SZ},
+    {"desktop_folder_expandable", false, REG_EXPAND_SZ},
+};
+
+using ForeignFolder = Rows<ForeignRow>;
+
+}  // namespace
+
+// Started by its Unicode name, as Explorer does, setup.exe reads its notes
+// and list and queues its files through the folder's short name; Palm
+// Desktop's library is loaded through its folder's short name and queues the
+// files beside itself.
+TEST_P(ForeignFolder, folder_the_code_page_cannot_spell_is_reached_by_its_short_name)
+{
+    const ForeignRow& row = GetParam();
+    World world(CurrentCaseName(), row.package ? PackageFolderName() : L"installer",
+                row.package ? L"Palm" : PalmFolderName());
+    ASSERT_TRUE(world.Ok());
+    // The folder's own name is not spelled (best fit is off: '?' for a
+    // letter the code page lacks); the harness names it by its short name.
+    const std::wstring& foreign = row.package ? world.InstallerDirW() : world.PalmDirW();
+    ASSERT_NE(Narrow(foreign).find('?'), std::string::npos) << Utf8(foreign);
+    ASSERT_NE(Widen(row.package ? world.InstallerDir() : world.PalmDir()), foreign);
+    ASSERT_TRUE(PutNotes(world) && LayOutPackage(world, "a.prc\r\nb.prc\r\n", {"a.prc", "b.prc"}));
+    ASSERT_TRUE(world.UseStandin() && world.WriteUsers("Bob\nAlice\n"));
+    std::unique_ptr<ScopedVariable> root;
+    if (row.type == REG_EXPAND_SZ) {
+        root.reset(new ScopedVariable("MIRABO_E2E_WORLD", world.Root()));
+        ASSERT_TRUE(SetDesktopPath(L"%MIRABO_E2E_WORLD%\\" + PalmFolderName(), REG_EXPAND_SZ));
+    } else {
+        ASSERT_TRUE(SetDesktopPath(world.PalmDirW()));
+    }
+
+    Process setup;
+    Page mode = StartAtMode(world, setup);
+    ASSERT_TRUE(mode.hwnd);
+    EXPECT_EQ(TextA(Control(mode.hwnd, IDC_TEXT)), std::string(kInstallNotes));
+    Page users = AcceptMode(setup, mode, false);
+    ASSERT_TRUE(users.hwnd);
+    RemoteListView list(Control(users.hwnd, IDC_USERLIST));
+    EXPECT_EQ(list.Rows(), (std::vector<std::string>{"Alice", "Bob"}));
+    Screenshot(users.hwnd, "users");
+    EXPECT_TRUE(ConfirmUsers(setup, users.hwnd).hwnd);
+    // The paths handed over are the short ones, which the library can open.
+    CheckQueuedForAlice(world, {"a.prc", "b.prc"});
+}
+
+E2E_ROWS(Thai, ForeignFolder, kForeignRows);
+E2E_ROWS(English, ForeignFolder, kForeignRows);

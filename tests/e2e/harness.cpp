@@ -102,10 +102,11 @@ std::string ToWindowsPath(std::string path)
     return path;
 }
 
-std::string ParentDir(const std::string& path)
+template <class String>
+String ParentDir(const String& path)
 {
-    std::string::size_type slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+    typename String::size_type slash = path.find_last_of(typename String::value_type('\\'));
+    return slash == String::npos ? String() : path.substr(0, slash);
 }
 
 std::string Escape(const std::string& bytes, bool utf8)
@@ -144,7 +145,7 @@ bool ParseArgs(int* argc, char** argv)
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     // <build>\tests\e2e\e2e.exe
-    std::string build = ParentDir(ParentDir(ParentDir(self)));
+    std::string build = ParentDir(ParentDir(ParentDir(std::string(self))));
     g_config.workRoot = JoinPath(build, "e2e-work");
     g_config.screensDir = JoinPath(build, "screens");
     g_config.setupExe = JoinPath(build, "setup.exe");
@@ -287,12 +288,18 @@ bool DirExists(const std::string& path)
 
 bool MakeDirs(const std::string& path)
 {
-    if (path.empty() || DirExists(path))
+    return MakeDirs(Widen(path));
+}
+
+bool MakeDirs(const std::wstring& path)
+{
+    DWORD a = GetFileAttributesW(path.c_str());
+    if (path.empty() || (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)))
         return true;
-    std::string parent = ParentDir(path);
-    if (!parent.empty() && parent != path && parent.back() != ':' && !MakeDirs(parent))
+    std::wstring parent = ParentDir(path);
+    if (!parent.empty() && parent != path && parent.back() != L':' && !MakeDirs(parent))
         return false;
-    return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 std::vector<std::string> ListDir(const std::string& dir)
@@ -333,18 +340,63 @@ std::vector<std::string> ModulesNamed(DWORD pid, const char* name)
     return found;
 }
 
-bool RemoveTree(const std::string& path)
+namespace {
+
+bool RemoveTreeW(const std::wstring& path)
 {
-    DWORD a = GetFileAttributesA(path.c_str());
+    DWORD a = GetFileAttributesW(path.c_str());
     if (a == INVALID_FILE_ATTRIBUTES)
         return true;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!(a & FILE_ATTRIBUTE_DIRECTORY))
-        return DeleteFileA(path.c_str()) != 0;
+        return DeleteFileW(path.c_str()) != 0;
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (wcscmp(fd.cFileName, L".") != 0 && wcscmp(fd.cFileName, L"..") != 0)
+                names.push_back(fd.cFileName);
+        } while (FindNextFileW(find, &fd));
+        FindClose(find);
+    }
     bool ok = true;
-    for (const std::string& name : ListDir(path))
-        ok = RemoveTree(JoinPath(path, name)) && ok;
-    return RemoveDirectoryA(path.c_str()) && ok;
+    for (const std::wstring& name : names)
+        ok = RemoveTreeW(path + L"\\" + name) && ok;
+    return RemoveDirectoryW(path.c_str()) && ok;
+}
+
+// `text` in the ANSI code page, when every letter of it is there.
+bool SpelledInAnsi(const std::wstring& text, std::string* ansi)
+{
+    BOOL usedDefault = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), nullptr,
+                                0, nullptr, &usedDefault);
+    ansi->assign(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), &(*ansi)[0],
+                            n, nullptr, &usedDefault);
+    return n > 0 && !usedDefault;
+}
+
+}  // namespace
+
+bool RemoveTree(const std::string& path)
+{
+    return RemoveTreeW(Widen(path));
+}
+
+std::string AnsiPath(const std::wstring& path)
+{
+    std::string ansi;
+    if (SpelledInAnsi(path, &ansi))
+        return ansi;
+    wchar_t shortName[MAX_PATH];
+    DWORD got = GetShortPathNameW(path.c_str(), shortName, MAX_PATH);
+    if (got > 0 && got < MAX_PATH && SpelledInAnsi(shortName, &ansi))
+        return ansi;
+    Fail("no name of " + Utf8(path) + " is spelled in code page " + std::to_string(GetACP()));
+    return std::string();
 }
 
 std::string Quoted(const std::string& text)
@@ -365,17 +417,38 @@ bool CopyStandin(const std::string& name, const std::string& to)
 World::World(const std::string& name, const std::string& installerName, const std::string& palmName)
     : m_root(JoinPath(Cfg().workRoot, name)),
       m_installer(JoinPath(m_root, installerName)),
-      m_palm(JoinPath(m_root, palmName))
+      m_palm(JoinPath(m_root, palmName)),
+      m_installerW(Widen(m_installer)),
+      m_palmW(Widen(m_palm))
+{
+    Make();
+}
+
+World::World(const std::string& name, const std::wstring& installerName, const std::wstring& palmName)
+    : m_root(JoinPath(Cfg().workRoot, name)),
+      m_installerW(Widen(m_root) + L"\\" + installerName),
+      m_palmW(Widen(m_root) + L"\\" + palmName)
+{
+    Make();
+}
+
+void World::Make()
 {
     // A killed program may hold its files for a moment after it ends.
     if (!WaitUntil([&] { return RemoveTree(m_root); }, 3000, 100)) {
         Fail("cannot clear " + m_root);
         return;
     }
-    if (!MakeDirs(m_installer) || !MakeDirs(m_palm)) {
+    if (!MakeDirs(m_installerW) || !MakeDirs(m_palmW)) {
         Fail("cannot create " + m_root);
         return;
     }
+    if (m_installer.empty())
+        m_installer = AnsiPath(m_installerW);
+    if (m_palm.empty())
+        m_palm = AnsiPath(m_palmW);
+    if (m_installer.empty() || m_palm.empty())
+        return;
     if (!CopyFileA(Cfg().setupExe.c_str(), SetupPath().c_str(), FALSE)) {
         Fail("cannot copy " + Cfg().setupExe + " (error " + std::to_string(GetLastError()) + ")");
         return;
@@ -414,7 +487,7 @@ bool World::WriteUsers(const std::string& bytes)
 bool World::StandardPalm(const std::string& users)
 {
     bool ok = UseStandin() && WriteUsers(users);
-    if (!SetDesktopPath(m_palm)) {
+    if (!SetDesktopPath(m_palmW)) {
         Fail("cannot set DesktopPath");
         ok = false;
     }
@@ -574,6 +647,12 @@ bool SetDesktopPath(const std::string& path)
     return SetDesktopValueAnsi(REG_SZ, std::string(path.c_str(), path.size() + 1));
 }
 
+bool SetDesktopPath(const std::wstring& path, DWORD type)
+{
+    const char* bytes = reinterpret_cast<const char*>(path.c_str());
+    return SetDesktopValueRaw(type, std::string(bytes, (path.size() + 1) * sizeof(wchar_t)));
+}
+
 bool AddOtherValues(int n, const std::string& data)
 {
     for (int i = 1; i <= n; ++i) {
@@ -677,24 +756,30 @@ Process::~Process()
 bool Process::Start(const std::string& exe, const std::string& commandLine, const std::string& cwd,
                     const std::vector<std::string>& env)
 {
+    return Start(Widen(exe), Widen(commandLine), Widen(cwd), env);
+}
+
+bool Process::Start(const std::wstring& exe, const std::wstring& commandLine, const std::wstring& cwd,
+                    const std::vector<std::string>& env)
+{
     if (m_process) {
         Kill();
         CloseHandle(m_process);
         m_process = nullptr;
     }
-    std::vector<char> cmd(commandLine.begin(), commandLine.end());
-    cmd.push_back('\0');
+    std::vector<wchar_t> cmd(commandLine.begin(), commandLine.end());
+    cmd.push_back(L'\0');
     std::wstring block;
     if (!env.empty())
         block = BuildEnvironment(env);
-    STARTUPINFOA si{};
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE,
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE,
                         env.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT,
                         env.empty() ? nullptr : &block[0], cwd.empty() ? nullptr : cwd.c_str(), &si,
                         &pi)) {
-        Fail("CreateProcess " + exe + " failed (error " + std::to_string(GetLastError()) + ")");
+        Fail("CreateProcess " + Utf8(exe) + " failed (error " + std::to_string(GetLastError()) + ")");
         return false;
     }
     CloseHandle(pi.hThread);
@@ -709,7 +794,7 @@ bool Process::Start(const std::string& exe, const std::string& commandLine, cons
 
 bool Process::Start(const World& world, const std::vector<std::string>& env)
 {
-    return Start(world.SetupPath(), "\"" + world.SetupPath() + "\"", world.InstallerDir(), env);
+    return Start(world.SetupPathW(), L"\"" + world.SetupPathW() + L"\"", world.InstallerDirW(), env);
 }
 
 bool Process::Running() const
@@ -925,8 +1010,8 @@ Page StartAtMode(const World& world, Process& setup)
 
 HWND PassToUsers(const World& world, Process& setup, const std::string& cwd)
 {
-    const std::string exe = world.SetupPath();
-    if (!setup.Start(exe, Quoted(exe), cwd.empty() ? world.InstallerDir() : cwd))
+    const std::wstring exe = world.SetupPathW();
+    if (!setup.Start(exe, L"\"" + exe + L"\"", cwd.empty() ? world.InstallerDirW() : Widen(cwd)))
         return nullptr;
     return PassFirstPages(setup);
 }

@@ -102,7 +102,13 @@ bool ReadBytes(const std::string& path, std::string* bytes);
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
 bool MakeDirs(const std::string& path);
+bool MakeDirs(const std::wstring& path);
+// Works through Unicode names, so it removes what the code page cannot name.
 bool RemoveTree(const std::string& path);
+// An existing path as the harness's 8-bit helpers can name it: its own name
+// where the ANSI code page spells it, else its short (8.3) name; "" (and a
+// failure) when neither is spelled.
+std::string AnsiPath(const std::wstring& path);
 std::vector<std::string> ListDir(const std::string& dir);   // sorted names, no . and ..
 // Full paths of the modules named `name` ("comctl32.dll") in a process.
 std::vector<std::string> ModulesNamed(DWORD pid, const char* name);
@@ -115,17 +121,24 @@ bool CopyStandin(const std::string& name, const std::string& to);
 // copy of setup.exe, and an empty Palm Desktop folder. Nothing is put in the
 // registry and no library is copied until the test asks. The two folders'
 // names (8-bit, may nest with '\\') can be chosen, for long or Thai paths.
+// Named in Unicode, they may have letters the code page lacks: the 8-bit
+// paths below then name them by their short names, and the ...W ones by
+// their own; setup.exe is started by its own name.
 class World {
 public:
     explicit World(const std::string& name = CurrentCaseName(),
                    const std::string& installerName = "installer",
                    const std::string& palmName = "Palm");
+    World(const std::string& name, const std::wstring& installerName, const std::wstring& palmName);
 
     const std::string& Root() const { return m_root; }
     const std::string& InstallerDir() const { return m_installer; }
     const std::string& PalmDir() const { return m_palm; }
     std::string SetupPath() const { return JoinPath(m_installer, "setup.exe"); }
     std::string InstallerPath(const std::string& name) const { return JoinPath(m_installer, name); }
+    const std::wstring& InstallerDirW() const { return m_installerW; }
+    const std::wstring& PalmDirW() const { return m_palmW; }
+    std::wstring SetupPathW() const { return m_installerW + L"\\setup.exe"; }
     bool Ok() const { return m_ok; }
 
     bool PutInstallerFile(const std::string& name, const std::string& bytes);
@@ -144,7 +157,10 @@ public:
     std::string ReadPalmFile(const std::string& name) const;
 
 private:
+    void Make();
+
     std::string m_root, m_installer, m_palm;
+    std::wstring m_installerW, m_palmW;
     bool m_ok = false;
 };
 
@@ -182,6 +198,8 @@ bool ResetDesktopKey();
 bool DeleteDesktopKey();             // only ...\Core
 bool DesktopKeyExists();
 bool SetDesktopPath(const std::string& path);          // REG_SZ, terminator included
+// A string value as Unicode, terminator included: REG_SZ or REG_EXPAND_SZ.
+bool SetDesktopPath(const std::wstring& path, DWORD type = REG_SZ);
 // RegSetValueExA: string types pass through the ANSI code page as a program's would.
 bool SetDesktopValueAnsi(DWORD type, const std::string& bytes, const char* name = "DesktopPath");
 // RegSetValueExW: the bytes are stored exactly as given, whatever the type.
@@ -232,7 +250,13 @@ public:
     // Windows environment (Wine's locale variables are not among them).
     bool Start(const std::string& exe, const std::string& commandLine, const std::string& cwd,
                const std::vector<std::string>& env = {});
-    // setup.exe of the world, command line "\"<path>\"", current directory the installer folder.
+    // The same with CreateProcessW: a Unicode command line, as Explorer
+    // passes it, naming what the ANSI code page cannot. CreateProcessA makes
+    // its strings Unicode through the ANSI code page; the 8-bit Start does so here.
+    bool Start(const std::wstring& exe, const std::wstring& commandLine, const std::wstring& cwd,
+               const std::vector<std::string>& env = {});
+    // setup.exe of the world by its own name, command line "\"<path>\"",
+    // current directory the installer folder.
     bool Start(const World& world, const std::vector<std::string>& env = {});
 
     bool Running() const;

@@ -48,6 +48,24 @@ TEST(BaseFolder, EveryCommandLineShape)
     }
 }
 
+std::wstring Wide(const char* ascii)
+{
+    return std::wstring(ascii, ascii + std::char_traits<char>::length(ascii));
+}
+
+// The Unicode command line follows the same rules, and keeps letters no
+// code page has.
+TEST(BaseFolder, UnicodeCommandLineFollowsTheSameRules)
+{
+    for (const Case& c : kCases) {
+        EXPECT_EQ(Wide(c.expected), DeriveBaseFolder(Wide(c.commandLine).c_str(), Wide(c.currentDirectory)))
+            << "command line [" << c.commandLine << "], current directory [" << c.currentDirectory << "]";
+    }
+    EXPECT_EQ(L"C:\\Work\\\u0E0A\u0E38\u0E14 \u0417\\",
+              DeriveBaseFolder(L"\"C:\\Work\\\u0E0A\u0E38\u0E14 \u0417\\setup.exe\" /x", L"D:\\"));
+    EXPECT_EQ(L"D:\\\u0417\\", DeriveBaseFolder(static_cast<const wchar_t*>(nullptr), L"D:\\\u0417"));
+}
+
 TEST(BaseFolder, LongCurrentDirectoryIsUsedWhole)
 {
     std::string deep = "C:";

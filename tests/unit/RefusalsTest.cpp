@@ -130,6 +130,30 @@ TEST(QueueFailureText, FirstTwentyThenACount)
               "try again.");
 }
 
+// A folder no ANSI name reaches is refused first, whatever its path would
+// say, and the texts quote it as Unicode and say what to do.
+TEST(UnspellableFolder, RefusedFirstAndNamedInUnicode)
+{
+    const std::wstring thai = L"C:\\Work\\\u0E1B\u0E32\u0E25\u0E4C\u0E21";
+    EXPECT_EQ(JudgeDesktopFolder("", thai, kNotFound), DesktopProblem::Unspellable);
+    EXPECT_EQ(JudgeDesktopFolder("C:\\Palm", std::wstring(), kNotFound), DesktopProblem::None);
+    EXPECT_EQ(JudgeDesktopFolder(kNotFound, std::wstring(), kNotFound), DesktopProblem::NotFound);
+    EXPECT_EQ(ConfirmRefusal(ConfirmProblem::NoLibrary, DesktopProblem::Unspellable),
+              std::string(kUnspellableDesktopReason) + "\r\n\r\nNothing was installed.");
+
+    std::wstring atOpen = UnspellableDesktopText(thai, "HKEY_CURRENT_USER\\X\\DesktopPath");
+    EXPECT_NE(atOpen.find(L"registry value HKEY_CURRENT_USER\\X\\DesktopPath names it:\r\n\r\n" + thai + L"\r\n\r\n"),
+              std::wstring::npos);
+    EXPECT_NE(atOpen.find(L"reinstall Palm Desktop in a folder named in plain letters, for example C:\\Palm."),
+              std::wstring::npos);
+
+    std::wstring atStart = UnspellableBaseFolderText(thai + L"\\");
+    EXPECT_NE(atStart.find(L"in this folder:\r\n\r\n" + thai + L"\\\r\n\r\n"), std::wstring::npos);
+    EXPECT_NE(atStart.find(L"move the package to a folder named in plain letters, for example C:\\Mirabo"),
+              std::wstring::npos);
+    EXPECT_NE(atStart.find(L"Nothing has been installed."), std::wstring::npos);
+}
+
 }  // namespace
 
 namespace {
