@@ -5,6 +5,7 @@
 #include "app/InstallerLimits.h"
 #include "app/PackageFiles.h"
 #include "palm/FolderPath.h"
+#include "palm/InstallAidCodes.h"
 
 namespace {
 
@@ -152,7 +153,7 @@ const LibraryCode kLibraryCodes[] = {
     {-509, "the kind of folder asked for is not known", LibraryAdvice::None},
     {-510, "Palm Desktop's registry entries are damaged", LibraryAdvice::ReinstallPalmDesktop},
     {-511, "the file's path is not valid", LibraryAdvice::None},
-    {-512, "the file is already in the install queue", LibraryAdvice::None},
+    {kPltAlreadyQueued, "the file is already in the install queue", LibraryAdvice::None},
     {-513, "the package file cannot be read", LibraryAdvice::None},
     {-514, "a number given to Palm Desktop is out of range", LibraryAdvice::None},
     {-515, "Palm Desktop cannot install this type of file", LibraryAdvice::AskTheMaker},
@@ -253,13 +254,6 @@ std::string ListRefusal(const std::string& listPath, const ListResult& result, c
 std::string MissingFileRefusal(const std::string& file, const std::string& listPath)
 {
     return "The package file \"" + file + "\", named in \"" + listPath + "\", is missing." + kNothingInstalled;
-}
-
-bool IsQueued(int result)
-{
-    // The library's answer for a file already waiting in the user's queue.
-    const int kAlreadyQueued = -512;
-    return result == 0 || result == kAlreadyQueued;
 }
 
 std::string QueueFailureText(const std::string& user, const std::vector<RefusedFile>& refused)

@@ -96,10 +96,6 @@ std::string ConfirmRefusal(ConfirmProblem problem, DesktopProblem why = DesktopP
 std::string ListRefusal(const std::string& listPath, const ListResult& result, const std::string& lineText);
 std::string MissingFileRefusal(const std::string& file, const std::string& listPath);
 
-// The library's answer for one file: queued, or already waiting in the
-// user's queue (queued all the same), or refused.
-bool IsQueued(int result);
-
 struct RefusedFile {
     std::string path;
     int result;

@@ -47,7 +47,7 @@ BOOL CUserDlg::OnInitDialog()
     if (!BuildLibraryPath(g_state.desktopFolder))
         return TRUE;
     CInstallAid library;
-    if (library.BindUserEntries(this))
+    if (library.BindUserEntries(this) == CInstallAid::Bound)
         FillUserList(library);
     return TRUE;
 }

@@ -14,6 +14,7 @@
 #include "framework/Wnd.h"
 #include "palm/DesktopFolder.h"
 #include "palm/InstallAid.h"
+#include "palm/InstallAidCodes.h"
 #include "palm/PackageList.h"
 
 namespace {
@@ -94,7 +95,7 @@ bool QueuePackageFiles(CDialog& page)
     std::vector<RefusedFile> refused;
     {
         CInstallAid library;
-        if (!library.BindInstallEntry(owner))
+        if (library.BindInstallEntry(owner) != CInstallAid::Bound)
             return false;
         // Each file may take a while on slow media: between files the page
         // answers the system, and takes no input until the last is queued.

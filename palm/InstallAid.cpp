@@ -39,10 +39,14 @@ CInstallAid::~CInstallAid()
     Release();
 }
 
-bool CInstallAid::Load(const CWnd* owner)
+CInstallAid::Binding CInstallAid::Load(const CWnd* owner)
 {
+    // Loading again would hand this scope the other's handle, and ending it
+    // would free the library under the other's entry points.
+    if (g_state.libraryHandle)
+        return AnotherScopeOpen;
     if (g_state.libraryPath[0] == '\0')
-        return false;
+        return Failed;
     // Palm Desktop's library needs DLLs of its own folder, as Palm Desktop
     // finds them, when it loads and later as it runs; a DLL of the same name
     // beside the installer must not stand in.
@@ -50,9 +54,10 @@ bool CInstallAid::Load(const CWnd* owner)
     if (!g_state.libraryHandle) {
         DWORD error = ::GetLastError();
         ReportLibraryProblem(owner, LibraryProblem::NotLoaded, SystemReason(error, AfxSystemErrorText(error)));
-        return false;
+        return Failed;
     }
-    return true;
+    m_holds = true;
+    return Bound;
 }
 
 // A library without the entry is let go at once: the step cannot run.
@@ -68,38 +73,42 @@ FARPROC CInstallAid::Resolve(const CWnd* owner, const char* name)
 
 void CInstallAid::Release()
 {
-    if (g_state.libraryHandle)
-        AfxFreeLibraryFromFolder(g_state.libraryHandle);
+    if (!m_holds)
+        return;
+    AfxFreeLibraryFromFolder(g_state.libraryHandle);
+    m_holds = false;
     g_state.libraryHandle = nullptr;
     g_state.getUserCountEntry = nullptr;
     g_state.getUserEntry = nullptr;
     g_state.installFileEntry = nullptr;
 }
 
-bool CInstallAid::BindUserEntries(const CWnd* owner)
+CInstallAid::Binding CInstallAid::BindUserEntries(const CWnd* owner)
 {
-    if (!Load(owner))
-        return false;
+    Binding loaded = Load(owner);
+    if (loaded != Bound)
+        return loaded;
     FARPROC count = Resolve(owner, "PltGetUserCount");
     if (!count)
-        return false;
+        return Failed;
     FARPROC user = Resolve(owner, "PltGetUser");
     if (!user)
-        return false;
+        return Failed;
     g_state.getUserCountEntry = As<PltGetUserCountFn>(count);
     g_state.getUserEntry = As<PltGetUserFn>(user);
-    return true;
+    return Bound;
 }
 
-bool CInstallAid::BindInstallEntry(const CWnd* owner)
+CInstallAid::Binding CInstallAid::BindInstallEntry(const CWnd* owner)
 {
-    if (!Load(owner))
-        return false;
+    Binding loaded = Load(owner);
+    if (loaded != Bound)
+        return loaded;
     FARPROC install = Resolve(owner, "PltInstallFile");
     if (!install)
-        return false;
+        return Failed;
     g_state.installFileEntry = As<PltInstallFileFn>(install);
-    return true;
+    return Bound;
 }
 
 int CInstallAid::GetUserCount() const

@@ -22,9 +22,13 @@ bool BuildLibraryPath(const std::string& desktopFolder);
 
 // One step's hold on the library. Binding loads it and fills the installer
 // state's handle and the step's entry points; the end of the scope releases
-// the library and clears them. One scope at a time.
+// the library and clears them. One scope at a time: a scope bound while
+// another holds the library loads nothing, shows nothing and answers
+// AnotherScopeOpen, and its end leaves the other's hold as it is.
 class CInstallAid {
 public:
+    enum Binding { Bound, Failed, AnotherScopeOpen };
+
     CInstallAid() = default;
     ~CInstallAid();
     CInstallAid(const CInstallAid&) = delete;
@@ -33,16 +37,18 @@ public:
     // Load the library by its path and resolve the entries one step needs.
     // On failure a message box owned by `owner` names the library, nothing
     // is held and no entry is set.
-    bool BindUserEntries(const CWnd* owner);
-    bool BindInstallEntry(const CWnd* owner);
+    Binding BindUserEntries(const CWnd* owner);
+    Binding BindInstallEntry(const CWnd* owner);
 
-    // Only after the step's Bind succeeded.
+    // Only after the step's Bind answered Bound.
     int GetUserCount() const;
     int GetUser(unsigned int index, char* name, short* size) const;
     int InstallFile(char* user, char* path) const;
 
 private:
-    bool Load(const CWnd* owner);
+    Binding Load(const CWnd* owner);
     FARPROC Resolve(const CWnd* owner, const char* name);
     void Release();
+
+    bool m_holds = false;   // this scope loaded the library in the state
 };

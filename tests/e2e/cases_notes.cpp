@@ -132,8 +132,8 @@ void CheckNotesDecoded()
 void ExpectReadError(const Process& setup, HWND page, const std::string& path, DWORD error)
 {
     MessageBoxInfo box = ExpectFileError(setup, page, path);
-    EXPECT_NE(box.text.find(SystemReason(error)), std::wstring::npos) << Utf8(box.text) << " lacks "
-                                                                      << Utf8(SystemReason(error));
+    EXPECT_NE(box.text.find(SystemText(error)), std::wstring::npos) << Utf8(box.text) << " lacks "
+                                                                      << Utf8(SystemText(error));
 }
 
 // An installer folder named in the system's code page; Thai notes shown, then

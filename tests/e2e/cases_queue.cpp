@@ -875,7 +875,7 @@ TEST_F(Thai, setup_alone_in_its_folder_says_to_extract_the_package)
         return;
     ClickItem(disclaimer.hwnd, IDOK);
 
-    const std::wstring because = SystemReason(ERROR_FILE_NOT_FOUND);
+    const std::wstring because = SystemText(ERROR_FILE_NOT_FOUND);
     auto expected = [&](const std::string& file) {
         return L"The file \"" + Widen(world.InstallerPath(file)) + L"\" could not be read.\r\n\r\n" + because +
                L"\r\n\r\n" + Widen(kNotFoundHint);

@@ -421,7 +421,7 @@ TEST_P(Library, users_library_problems)
         }
         if (box.hwnd && !row.variant) {
             // The system's own reason, as every other failure gives it.
-            std::wstring reason = SystemReason(ERROR_MOD_NOT_FOUND);
+            std::wstring reason = SystemText(ERROR_MOD_NOT_FOUND);
             reason.erase(reason.find_last_not_of(L". ") + 1);
             EXPECT_NE(box.text.find(L"could not be loaded: " + reason + L" (error 126)."), std::wstring::npos)
                 << Utf8(box.text);

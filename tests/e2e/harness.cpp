@@ -1800,7 +1800,7 @@ bool ShowsSystemIcon(HWND box, LPCWSTR icon)
     return same;
 }
 
-std::wstring SystemReason(DWORD error)
+std::wstring SystemText(DWORD error)
 {
     wchar_t text[512] = L"";
     if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, 512,

@@ -419,7 +419,7 @@ bool ShowsSystemIcon(HWND box, LPCWSTR icon);
 const LPCWSTR kStopIcon = MAKEINTRESOURCEW(32513);   // IDI_HAND, whatever UNICODE says
 // The system's text for a Windows error, without its line end, as a box
 // quotes it; "System error <n>." where the system has none (Wine 8 lacks some).
-std::wstring SystemReason(DWORD error);
+std::wstring SystemText(DWORD error);
 
 // ---------------------------------------------------------------- screenshot
 

@@ -1,6 +1,7 @@
 #include "app/Refusals.h"
 
 #include "app/InstallerLimits.h"
+#include "palm/InstallAidCodes.h"
 
 #include <gtest/gtest.h>
 
