@@ -103,7 +103,7 @@ release: win32 win64 tools
 	@tests/check-dist.sh $(WIN) $(BUILD)/dist-check $(BUILD)/tools/check-package $(WIN64)
 	@build=$(call wine_builds,the checkers compared under Wine,--first) && \
 	  packager/check-reports.sh $(BUILD)/tools/check-package $(BUILD)/check-reports $$build/check-package.exe \
-	    $$build/codepage-check.exe
+	    $$build/codepage-check.exe $$build/console-screen.exe
 	@tests/sign/check-signing.sh $(WIN) $(BUILD)/sign-check
 
 test: unit resources static fuzz-smoke e2e release
