@@ -33,7 +33,7 @@ check() {
     echo "check-package --codepage $codepage, as $3 reads the package:"
     set +e
     (cd "$(dirname "$pkg")" && LANG=$locale wine "$win/check-package.exe" --codepage "$codepage" \
-        "$(basename "$pkg")" 2>&1) | tr -d '\r' | sed 's/^/  /'
+        "$(basename "$pkg")" 2>&1) | tr -d '\r'
     status=${PIPESTATUS[0]}
     set -e
     [ "$status" = 0 ] && return 0
