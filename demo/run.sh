@@ -25,6 +25,8 @@ screens="$demo/screens"
 export LANG=th_TH.UTF-8 WINEPREFIX="$demo/wineprefix"
 mkdir -p "$demo"
 tools/wine-prefix.sh
+# No picture of an earlier run is left to be taken for this one's.
+rm -rf "$setupdir" "$palm" "$screens"
 
 # The checker's verdict in one code page and locale; ends the run unless
 # the folder passes (warnings allowed).
@@ -45,7 +47,6 @@ if [ -n "$pkg" ]; then
     check 1252 en_US.UTF-8 "a Western Windows"
 fi
 
-rm -rf "$setupdir" "$palm" "$screens"
 mkdir -p "$palm" "$screens"
 if [ -n "$pkg" ]; then
     cp -r "$pkg" "$setupdir"
