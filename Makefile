@@ -2,6 +2,8 @@
 # make test   every test: unit, binary, static, fuzz smoke, end to end under Wine, release checks
 # make soak   the end-to-end suite N (10) times from fresh Wine prefixes, passes per case
 # make demo   run the installer on the bundled demo
+# make demo PKG=<folder>  a maker's dry run: the checker, then the wizard on that package folder,
+#             Thai and English, Install and Update, with pictures of each page (build/demo-pkg/screens/)
 # make bench  timings under Wine against floors of the same run, and the binary's size
 # make fuzz   every fuzz target for FUZZ_SECONDS (60) seconds
 # make check-package PKG=<folder> [CODEPAGE=<n>]  check a package folder before it ships
@@ -103,7 +105,7 @@ release: win32 win64 tools
 	@tests/check-dist.sh $(WIN) $(BUILD)/dist-check $(BUILD)/tools/check-package $(WIN64)
 	@build=$(call wine_builds,the checkers compared under Wine,--first) && \
 	  packager/check-reports.sh $(BUILD)/tools/check-package $(BUILD)/check-reports $$build/check-package.exe \
-	    $$build/codepage-check.exe
+	    $$build/codepage-check.exe $$build/console-screen.exe
 	@tests/sign/check-signing.sh $(WIN) $(BUILD)/sign-check
 
 test: unit resources static fuzz-smoke e2e release
@@ -125,7 +127,7 @@ screenshots: win32 win64
 	@echo "docs/: $$(cd docs && ls *.png | tr '\n' ' ')"
 
 demo: win32 win64
-	@demo/run.sh $(call wine_builds,make demo,--first)
+	@demo/run.sh $(call wine_builds,make demo,--first) $(if $(PKG),"$(PKG)")
 
 clean:
 	rm -rf $(BUILD)

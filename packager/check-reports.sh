@@ -11,17 +11,21 @@
 # check-package.exe too, it runs that under Wine (Thai locale; English for
 # the Thai-named folder) on the same folders and its reports must be the
 # same, word for word; given codepage-check.exe as well, that checks the
-# code page tables against Windows' own conversions.
-#   packager/check-reports.sh <check-package> <work dir> [<check-package.exe> [<codepage-check.exe>]]
+# code page tables against Windows' own conversions; given console-screen.exe
+# too, a few runs on a console of their own must show on its screen the
+# characters of the report, Thai folder names included, in either locale.
+#   packager/check-reports.sh <check-package> <work dir>
+#                             [<check-package.exe> [<codepage-check.exe> [<console-screen.exe>]]]
 # With --update, writes the native reports to expected-reports.txt instead.
 set -euo pipefail
 update=0
 [ "${1:-}" = --update ] && { update=1; shift; }
-[ $# -ge 2 ] || { echo "usage: $0 [--update] <check-package> <work dir> [<check-package.exe> [<codepage-check.exe>]]" >&2; exit 2; }
+[ $# -ge 2 ] || { echo "usage: $0 [--update] <check-package> <work dir> [<check-package.exe> [<codepage-check.exe> [<console-screen.exe>]]]" >&2; exit 2; }
 native=$(realpath "$1")
 work=$(realpath -m "$2")
 exe=${3:+$(realpath "$3")}
 tables=${4:+$(realpath "$4")}
+screen=${5:+$(realpath "$5")}
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/.." && pwd)
 expected=$here/expected-reports.txt
@@ -144,6 +148,26 @@ for line in "${wording[@]}"; do
 done
 if [ -n "$tables" ]; then
     wine "$tables" | tr -d '\r' || fail "the code page tables differ from Windows' own"
+fi
+# On a console the report is the same text: Linux's bytes are what the
+# console's screen must show, stdout and stderr alike.
+on_console() {
+    local locale=$1; shift
+    set +e
+    "$native" "$@" >"$work/linux.out" 2>&1; local a=$?
+    LANG=$locale LC_ALL=$locale wine "$screen" "$exe" "$@" | tr -d '\r' >"$work/screen.out"
+    local b=${PIPESTATUS[0]}
+    set -e
+    [ "$a" = "$b" ] || fail "check-package $* on a console: exit status $a on Linux, $b under Wine"
+    diff -u "$work/linux.out" "$work/screen.out" >&2 || fail "check-package $* on a console in $locale shows another text"
+}
+if [ -n "$screen" ]; then
+    on_console en_US.UTF-8 --codepage 1252 "$thai"
+    on_console en_US.UTF-8 "$thai/none"
+    on_console th_TH.UTF-8 "$thai"
+    on_console th_TH.UTF-8 names
+    on_console th_TH.UTF-8 --help
+    echo "check-package: on a console of its own, the screen shows each report's characters"
 fi
 runs=$(grep -c '^== ' "$work/reports.txt")
 echo "check-package: $runs runs give the expected reports${exe:+, the same from $exe under Wine}"

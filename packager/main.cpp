@@ -1,7 +1,6 @@
 // check-package [--codepage N] FOLDER: checks a Mirabo package folder before
 // it ships. Exit status: 0 no error (warnings allowed), 1 errors, 2
 // unreadable folder or wrong arguments.
-#include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
@@ -9,44 +8,46 @@
 
 #include "packager/CodePage.h"
 #include "packager/PackageCheck.h"
+#include "packager/ReportOutput.h"
 
 namespace {
 
-void Usage(std::FILE* to)
+void Usage(ReportStream to)
 {
-    (void)std::fprintf(to,
-                       "usage: check-package [--codepage N] FOLDER\n"
-                       "Checks the package folder that setup.exe ships in: its lists, notes and listed files,\n"
-                       "as the installer will find them on the customer's Windows.\n"
-                       "  --codepage N     the customer's ANSI code page, which list names are read in\n"
-                       "                   (default %d, Thai; known: %s)\n"
-                       "  -h, --help, /?   this text\n"
-                       "Exit status: 0 no error, 1 errors, 2 the folder cannot be read or a wrong command line.\n",
-                       kDefaultCodePage, KnownCodePages().c_str());
+    Print(to,
+          "usage: check-package [--codepage N] FOLDER\n"
+          "Checks the package folder that setup.exe ships in: its lists, notes and listed files,\n"
+          "as the installer will find them on the customer's Windows.\n"
+          "  --codepage N     the customer's ANSI code page, which list names are read in\n"
+          "                   (default %d, Thai; known: %s)\n"
+          "  -h, --help, /?   this text\n"
+          "Exit status: 0 no error, 1 errors, 2 the folder cannot be read or a wrong command line.\n",
+          kDefaultCodePage, KnownCodePages().c_str());
 }
 
-void Print(const Finding& f)
+void PrintFinding(const Finding& f)
 {
     std::string where = f.file;
     if (f.line > 0)
         where += ":" + std::to_string(f.line);
-    std::printf("%s: %s: %s [%s]\n", where.c_str(), f.severity() == Severity::Error ? "error" : "warning",
-                f.text.c_str(), RuleId(f.rule));
+    Print(ReportStream::Out, "%s: %s: %s [%s]\n", where.c_str(),
+          f.severity() == Severity::Error ? "error" : "warning", f.text.c_str(), RuleId(f.rule));
 }
 
 void PrintDepth(const PackageReport& report)
 {
     if (report.deepestFolder >= 0)
-        std::printf("The package fits in a folder path of at most %d characters, such as %s (longest entry: %s, "
-                    "%d characters).\n",
-                    report.deepestFolder, ExampleFolder(report.deepestFolder).c_str(), report.longestWhere.c_str(),
-                    report.longestEntry);
+        Print(ReportStream::Out,
+              "The package fits in a folder path of at most %d characters, such as %s (longest entry: %s, "
+              "%d characters).\n",
+              report.deepestFolder, ExampleFolder(report.deepestFolder).c_str(), report.longestWhere.c_str(),
+              report.longestEntry);
     else if (report.entries > 0)
-        std::printf("The package fits in no folder: every entry is longer than the %d characters a drive root "
-                    "leaves.\n",
-                    kLongestEntry);
+        Print(ReportStream::Out,
+              "The package fits in no folder: every entry is longer than the %d characters a drive root leaves.\n",
+              kLongestEntry);
     else
-        std::printf("The package names no file, so no folder is too deep for it.\n");
+        Print(ReportStream::Out, "The package names no file, so no folder is too deep for it.\n");
 }
 
 // The arguments in UTF-8, as the checker's file functions take paths.
@@ -57,54 +58,54 @@ int Run(const std::vector<std::string>& args)
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h" || arg == "/?") {
-            Usage(stdout);
+            Usage(ReportStream::Out);
             return 0;
         }
         if (arg == "--codepage" || arg.compare(0, 11, "--codepage=") == 0) {
             std::string value = arg.size() > 10 ? arg.substr(11) : (i + 1 < args.size() ? args[++i] : "");
             if (value.empty()) {
-                (void)std::fprintf(stderr, "check-package: --codepage needs a code page number\n");
-                Usage(stderr);
+                Print(ReportStream::Err, "check-package: --codepage needs a code page number\n");
+                Usage(ReportStream::Err);
                 return 2;
             }
             char* end = nullptr;
             long number = std::strtol(value.c_str(), &end, 10);
             if (*end != '\0' || number <= 0 || number > 65535 ||
                 !IsKnownCodePage(static_cast<int>(number))) {
-                (void)std::fprintf(stderr, "check-package: code page '%s' is not one the checker knows (%s)\n",
-                                   value.c_str(), KnownCodePages().c_str());
+                Print(ReportStream::Err, "check-package: code page '%s' is not one the checker knows (%s)\n",
+                      value.c_str(), KnownCodePages().c_str());
                 return 2;
             }
             codePage = static_cast<int>(number);
         } else if (arg.size() > 1 && arg[0] == '-') {
-            (void)std::fprintf(stderr, "check-package: unknown option '%s'\n", arg.c_str());
-            Usage(stderr);
+            Print(ReportStream::Err, "check-package: unknown option '%s'\n", arg.c_str());
+            Usage(ReportStream::Err);
             return 2;
         } else if (folder || arg.empty()) {
-            Usage(stderr);
+            Usage(ReportStream::Err);
             return 2;
         } else {
             folder = &arg;
         }
     }
     if (!folder) {
-        Usage(stderr);
+        Usage(ReportStream::Err);
         return 2;
     }
     PackageReport report;
     std::string failure;
     if (!CheckPackage(*folder, codePage, &report, &failure)) {
-        (void)std::fprintf(stderr, "check-package: %s: %s\n", folder->c_str(), failure.c_str());
+        Print(ReportStream::Err, "check-package: %s: %s\n", folder->c_str(), failure.c_str());
         return 2;
     }
     for (const Finding& f : report.findings)
-        Print(f);
+        PrintFinding(f);
     PrintDepth(report);
-    std::printf("%s: %s, %s, %s checked\n", folder->c_str(), Plural(report.errors, "error", "errors").c_str(),
-                Plural(report.warnings, "warning", "warnings").c_str(),
-                Plural(report.entries, "entry", "entries").c_str());
+    Print(ReportStream::Out, "%s: %s, %s, %s checked\n", folder->c_str(),
+          Plural(report.errors, "error", "errors").c_str(), Plural(report.warnings, "warning", "warnings").c_str(),
+          Plural(report.entries, "entry", "entries").c_str());
     // A report that could not be written whole is no report.
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+    if (!FinishOutput())
         return 2;
     return report.errors > 0 ? 1 : 0;
 }
