@@ -71,8 +71,8 @@ enum class LibraryAdvice { None, HotSyncOnce, WaitForHotSync, FreeDiskSpace, Ask
 // A code the library documents, in words.
 struct LibraryCode {
     int code;
-    const char* words;
     LibraryAdvice advice;
+    const char* words;
 };
 // Every code Palm's install-aid header names, in its order.
 extern const LibraryCode kLibraryCodes[];
