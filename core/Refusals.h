@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "palm/PackageList.h"
+#include "core/PackageList.h"
 
 // The captions: the file-error box, and every other stop.
 inline constexpr char kErrorCaption[] = "Error";
