@@ -4,10 +4,11 @@
 
 #include <vector>
 
-#include "app/BaseFolder.h"
 #include "app/InstallerState.h"
-#include "app/Refusals.h"
+#include "core/BaseFolder.h"
+#include "core/Refusals.h"
 #include "framework/AnsiPath.h"
+#include "framework/Runtime.h"
 #include "framework/SystemError.h"
 #include "pages/DisclaimerDlg.h"
 #include "pages/FinishDlg.h"
@@ -108,6 +109,15 @@ AnsiFolder GetBaseFolder(std::wstring* folder)
 {
     *folder = DeriveBaseFolder(::GetCommandLineW(), CurrentDirectory());
     return AfxAnsiFolder(*folder);
+}
+
+// The words the framework shows are the wording module's; the runtime's from
+// the start, as memory can run out before the first page.
+CInstallerApp::CInstallerApp()
+{
+    AfxSetRuntimeTexts({kErrorCaption, kOutOfMemoryText, kUnexpectedText});
+    m_pszFileErrorCaption = kFileErrorCaption;
+    m_pfnFileErrorText = FileErrorText;
 }
 
 BOOL CInstallerApp::InitInstance()

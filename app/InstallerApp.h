@@ -3,11 +3,12 @@
 
 #include <string>
 
-#include "app/AnsiFolder.h"
+#include "core/AnsiFolder.h"
 #include "framework/WinApp.h"
 
 class CInstallerApp : public CWinApp {
 public:
+    CInstallerApp();
     BOOL InitInstance() override;
 };
 

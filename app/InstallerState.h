@@ -1,13 +1,13 @@
 // The one process-wide record through which the pages hand data to each other;
 // docs/design.md says who writes and who reads each part, and when. Fixed
-// fields start zero-filled and are written only through FixedText.h.
+// fields start zero-filled and are written only through core/FixedText.h.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-#include "app/InstallerLimits.h"
+#include "core/InstallerLimits.h"
 #include "palm/InstallAid.h"
 
 struct InstallerState {

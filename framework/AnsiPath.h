@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/AnsiFolder.h"
+#include "core/AnsiFolder.h"
 
 // `text` in the ANSI code page; false when a letter had to be replaced by
 // the default character (never by a look-alike: best fit is off).

@@ -3,14 +3,19 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include "app/Refusals.h"
 #include "framework/SystemError.h"
+#include "framework/WinApp.h"
 #include "framework/Wnd.h"
 
 void ReportFileError(const CWnd* owner, const std::string& path, DWORD error, const std::string& notFoundHint)
 {
-    std::string text = FileErrorText(path, error, AfxSystemErrorText(error), notFoundHint);
-    ::MessageBoxA(owner ? owner->m_hWnd : nullptr, text.c_str(), kFileErrorCaption, MB_OK | MB_ICONSTOP);
+    const CWinApp* app = AfxGetApp();
+    std::string description = AfxSystemErrorText(error);
+    // Plain words where the application gave none (a null caption reads "Error").
+    std::string text = app && app->m_pfnFileErrorText ? app->m_pfnFileErrorText(path, error, description, notFoundHint)
+                                                      : path + "\r\n\r\n" + description;
+    ::MessageBoxA(owner ? owner->m_hWnd : nullptr, text.c_str(), app ? app->m_pszFileErrorCaption : nullptr,
+                  MB_OK | MB_ICONSTOP);
 }
 
 bool CFile::Open(const std::string& path, UINT flags, const CWnd* owner)

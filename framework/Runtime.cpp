@@ -12,9 +12,13 @@
 #include <cstdlib>
 #include <new>
 
-#include "app/Refusals.h"
+#include "framework/Runtime.h"
 
 namespace {
+
+// Constant-initialised: in force before any code of the program runs.
+AFX_RUNTIME_TEXTS g_texts = {"Error", "There is not enough memory to complete this step.",
+                             "An unexpected error stopped this step."};
 
 #ifndef RUNTIME_CONSOLE
 // The page that is up, active or not: the first visible window of ours that
@@ -40,7 +44,7 @@ BOOL CALLBACK FindPage(HWND window, LPARAM found)
     // window of the thread is blocked instead.
     HWND page = nullptr;
     ::EnumThreadWindows(::GetCurrentThreadId(), FindPage, reinterpret_cast<LPARAM>(&page));
-    ::MessageBoxA(page, text, kErrorCaption, MB_OK | MB_ICONSTOP | MB_SETFOREGROUND | (page ? 0 : MB_TASKMODAL));
+    ::MessageBoxA(page, text, g_texts.caption, MB_OK | MB_ICONSTOP | MB_SETFOREGROUND | (page ? 0 : MB_TASKMODAL));
     ::ExitProcess(1);
 #endif
 }
@@ -53,11 +57,16 @@ void* Allocate(std::size_t size)
 
 }  // namespace
 
+void AfxSetRuntimeTexts(const AFX_RUNTIME_TEXTS& texts)
+{
+    g_texts = texts;
+}
+
 void* operator new(std::size_t size)
 {
     void* block = Allocate(size);
     if (!block)
-        Stop(kOutOfMemoryText);
+        Stop(g_texts.outOfMemory);
     return block;
 }
 
@@ -111,37 +120,37 @@ namespace std {
 
 void __throw_bad_alloc()
 {
-    Stop(kOutOfMemoryText);
+    Stop(g_texts.outOfMemory);
 }
 
 void __throw_bad_array_new_length()
 {
-    Stop(kOutOfMemoryText);
+    Stop(g_texts.outOfMemory);
 }
 
 void __throw_invalid_argument(const char*)
 {
-    Stop(kUnexpectedText);
+    Stop(g_texts.unexpected);
 }
 
 void __throw_length_error(const char*)
 {
-    Stop(kUnexpectedText);
+    Stop(g_texts.unexpected);
 }
 
 void __throw_logic_error(const char*)
 {
-    Stop(kUnexpectedText);
+    Stop(g_texts.unexpected);
 }
 
 void __throw_out_of_range(const char*)
 {
-    Stop(kUnexpectedText);
+    Stop(g_texts.unexpected);
 }
 
 void __throw_out_of_range_fmt(const char*, ...)
 {
-    Stop(kUnexpectedText);
+    Stop(g_texts.unexpected);
 }
 
 }  // namespace std
@@ -149,5 +158,5 @@ void __throw_out_of_range_fmt(const char*, ...)
 // A pure virtual function called through a half-built or half-destroyed object.
 extern "C" void __cxa_pure_virtual()
 {
-    Stop(kUnexpectedText);
+    Stop(g_texts.unexpected);
 }

@@ -24,6 +24,12 @@ public:
     const char* m_pszAppName = nullptr;
     // Every page's banner, fitted to the page as it opens; none when null.
     const AFX_BANNER* m_pBanner = nullptr;
+    // The file-error box (ReportFileError), worded by the application before
+    // its first page: the caption, and the text for `path`, the system's
+    // `error` and its `description`, with `notFoundHint` where it fits.
+    const char* m_pszFileErrorCaption = nullptr;
+    std::string (*m_pfnFileErrorText)(const std::string& path, unsigned long error, const std::string& description,
+                                      const std::string& notFoundHint) = nullptr;
 };
 
 CWinApp* AfxGetApp();

@@ -7,7 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "app/Refusals.h"
+#include "core/Refusals.h"
 #include "framework/SystemError.h"
 #include "packager/CodePage.h"
 #else

@@ -7,7 +7,7 @@
 #include <map>
 #include <memory>
 
-#include "app/InstallerLimits.h"
+#include "core/InstallerLimits.h"
 #include "packager/Folder.h"
 #include "packager/TextCheck.h"
 #include "packager/TextFile.h"

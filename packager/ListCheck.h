@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/PackageFiles.h"
+#include "core/PackageFiles.h"
 #include "packager/PackageCheck.h"
 #include "packager/Resolver.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "app/InstallerLimits.h"
+#include "core/InstallerLimits.h"
 #include "packager/TextCheck.h"
 #include "packager/TextFile.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/PackageFiles.h"
+#include "core/PackageFiles.h"
 #include "packager/PackageCheck.h"
 
 // Checks the notes file of `mode` in the package folder `root`.

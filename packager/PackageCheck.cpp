@@ -4,7 +4,7 @@
 #include <cstring>
 #include <set>
 
-#include "app/PackageFiles.h"
+#include "core/PackageFiles.h"
 #include "packager/Folder.h"
 #include "packager/ListCheck.h"
 #include "packager/NotesCheck.h"

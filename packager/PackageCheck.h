@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/PackageList.h"
 #include "packager/Rules.h"
-#include "palm/PackageList.h"
 
 struct Finding {
     std::string file;   // relative to the package folder

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
-#include "app/InstallerLimits.h"
-#include "app/PackageFiles.h"
+#include "core/InstallerLimits.h"
+#include "core/PackageFiles.h"
 #include "packager/Folder.h"
 
 const char kListAdvice[] = "keep names to plain ASCII letters, digits, '.', '-' and '_'";

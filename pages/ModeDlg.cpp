@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "app/InstallerState.h"
-#include "app/PackageFiles.h"
-#include "app/Refusals.h"
+#include "core/PackageFiles.h"
+#include "core/Refusals.h"
 #include "framework/File.h"
 
 const CommandEntry<CModeDlg> CModeDlg::kCommands[] = {

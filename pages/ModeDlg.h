@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/PackageFiles.h"
+#include "core/PackageFiles.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
 

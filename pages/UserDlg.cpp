@@ -1,12 +1,12 @@
 #include "pages/UserDlg.h"
 
-#include "app/FixedText.h"
 #include "app/InstallerState.h"
-#include "app/Refusals.h"
+#include "core/FixedText.h"
+#include "core/Refusals.h"
+#include "core/UserOrder.h"
 #include "palm/DesktopFolder.h"
 #include "palm/FileQueue.h"
 #include "palm/InstallAid.h"
-#include "palm/UserOrder.h"
 
 const NotifyEntry<CUserDlg> CUserDlg::kNotifications[] = {
     {IDC_USERLIST, NM_CLICK, &CUserDlg::OnUserListClick},

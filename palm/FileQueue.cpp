@@ -5,17 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "app/FixedText.h"
 #include "app/InstallerState.h"
-#include "app/PackageFiles.h"
-#include "app/Refusals.h"
+#include "core/FixedText.h"
+#include "core/InstallAidCodes.h"
+#include "core/PackageFiles.h"
+#include "core/PackageList.h"
+#include "core/Refusals.h"
 #include "framework/Dialog.h"
 #include "framework/File.h"
 #include "framework/Wnd.h"
 #include "palm/DesktopFolder.h"
 #include "palm/InstallAid.h"
-#include "palm/InstallAidCodes.h"
-#include "palm/PackageList.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "palm/InstallAid.h"
 
-#include "app/FixedText.h"
 #include "app/InstallerState.h"
-#include "app/Refusals.h"
+#include "core/FixedText.h"
+#include "core/FolderPath.h"
+#include "core/Refusals.h"
 #include "framework/SystemError.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
-#include "palm/FolderPath.h"
 
 namespace {
 

@@ -27,7 +27,7 @@ echo "== cppcheck"
 cppcheck --quiet --enable=warning,performance,portability --error-exitcode=1 --inline-suppr \
     --std=c++17 --language=c++ --library=windows -D_WIN32 -DWIN32 -DWINAPI= -DCALLBACK= \
     -I . --suppress=missingIncludeSystem \
-    app pages palm framework packager 2>&1 || status=1
+    core app pages palm framework packager 2>&1 || status=1
 
 [ $status -eq 0 ] && echo "static checks: clean"
 exit $status

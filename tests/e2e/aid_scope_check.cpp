@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/FixedText.h"
 #include "app/InstallerState.h"
+#include "core/FixedText.h"
 #include "framework/Wnd.h"
 #include "palm/InstallAid.h"
 

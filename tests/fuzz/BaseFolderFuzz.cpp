@@ -1,7 +1,7 @@
 // Derives the base folder from a command line and a current directory.
 // Input: the command line up to the first zero byte, the current directory after
 // it. An empty input stands for a missing (null) command line.
-#include "app/BaseFolder.h"
+#include "core/BaseFolder.h"
 
 #include <cstdint>
 #include <cstring>

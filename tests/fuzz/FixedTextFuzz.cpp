@@ -2,7 +2,7 @@
 // sources. Input: byte 0 = the operation (even: copy, odd: append), byte 1 =
 // the field size (0-63), then the field's earlier bytes (size bytes, terminated
 // or not), then the source text up to the next zero byte or the end.
-#include "app/FixedText.h"
+#include "core/FixedText.h"
 
 #include <algorithm>
 #include <cstdint>

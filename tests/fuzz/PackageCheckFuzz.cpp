@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "app/InstallerLimits.h"
-#include "app/PackageFiles.h"
+#include "core/InstallerLimits.h"
+#include "core/PackageFiles.h"
 #include "packager/CodePage.h"
 #include "packager/NotesCheck.h"
 #include "packager/PalmHeader.h"

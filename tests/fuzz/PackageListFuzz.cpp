@@ -1,6 +1,6 @@
 // Reads the fuzz bytes as a package list and builds the file table from it.
 // Input: byte 0 = length of the base folder, then the base folder, then the list.
-#include "palm/PackageList.h"
+#include "core/PackageList.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "app/FixedText.h"
+#include "core/FixedText.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // (at most kNameSlot). A length byte with its top bit set leaves the slot
 // unterminated after the name: left-over bytes run on to the zero the user page
 // puts in its last byte.
-#include "palm/UserOrder.h"
+#include "core/UserOrder.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/FixedText.h"
+#include "core/FixedText.h"
 #include "packager/CodePage.h"
 #include "packager/PalmHeader.h"
 #include "packager/TextCheck.h"

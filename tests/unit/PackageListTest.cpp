@@ -1,4 +1,4 @@
-#include "palm/PackageList.h"
+#include "core/PackageList.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "app/Refusals.h"
+#include "core/Refusals.h"
 
-#include "app/InstallerLimits.h"
-#include "palm/InstallAidCodes.h"
+#include "core/InstallAidCodes.h"
+#include "core/InstallerLimits.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "packager/Rules.h"
 
-#include "app/InstallerLimits.h"
+#include "core/InstallerLimits.h"
 #include "packager/PackageCheck.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "palm/UserOrder.h"
+#include "core/UserOrder.h"
 
 #include <gtest/gtest.h>
 

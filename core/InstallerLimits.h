@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/PackageFiles.h"
+#include "core/PackageFiles.h"
 
 const int kMaxUsers = 100;          // user table rows
 const int kNameSlot = 50;           // one user name, terminator included

@@ -1,7 +1,8 @@
 // Every refusal and failure a customer can meet, decided and worded here: the
-// pages, the Palm side and the framework find out what happened and show the
-// text in a message box. Plain C++ without the Windows API, so that every
-// wording is checked natively.
+// pages and the Palm side find out what happened and show the text in a
+// message box; the framework shows the texts the application hands it at
+// start. Plain C++ without the Windows API, so that every wording is checked
+// natively.
 //
 // The texts are 8-bit ANSI text, shown through the ANSI message box: ASCII
 // only, apart from the names and paths they quote, which are the system's own
@@ -12,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "palm/PackageList.h"
+#include "core/PackageList.h"
 
 // The captions: the file-error box, and every other stop.
 inline constexpr char kErrorCaption[] = "Error";

@@ -1,11 +1,11 @@
-#include "app/Refusals.h"
+#include "core/Refusals.h"
 
 #include <algorithm>
 
-#include "app/InstallerLimits.h"
-#include "app/PackageFiles.h"
-#include "palm/FolderPath.h"
-#include "palm/InstallAidCodes.h"
+#include "core/FolderPath.h"
+#include "core/InstallAidCodes.h"
+#include "core/InstallerLimits.h"
+#include "core/PackageFiles.h"
 
 namespace {
 

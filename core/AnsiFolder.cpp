@@ -1,4 +1,4 @@
-#include "app/AnsiFolder.h"
+#include "core/AnsiFolder.h"
 
 AnsiFolder ChooseAnsiFolder(const AnsiForms& forms)
 {

@@ -1,9 +1,9 @@
-#include "palm/UserOrder.h"
+#include "core/UserOrder.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "app/FixedText.h"
+#include "core/FixedText.h"
 
 void FoldNames(const NameSlot* names, NameSlot* folded, std::int32_t* lengths, int count)
 {

@@ -1,6 +1,6 @@
 // What Palm Desktop's install library answers for a file, as far as the
 // installer acts on it. What each code means to a customer is worded in
-// app/Refusals (kLibraryCodes).
+// core/Refusals (kLibraryCodes).
 #pragma once
 
 // The file is already waiting in the user's install queue.

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/InstallerLimits.h"
+#include "core/InstallerLimits.h"
 
 // Copies each name into its folding slot with ASCII capitals lowered (bytes
 // 0x80-0xFF stay as they are) and records each name's length.

@@ -1,4 +1,4 @@
-#include "app/BaseFolder.h"
+#include "core/BaseFolder.h"
 
 namespace {
 

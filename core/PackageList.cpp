@@ -1,6 +1,6 @@
-#include "palm/PackageList.h"
+#include "core/PackageList.h"
 
-#include "app/FixedText.h"
+#include "core/FixedText.h"
 
 bool ReadListLines(std::FILE* stream, std::vector<ListLine>* lines)
 {

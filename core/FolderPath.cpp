@@ -1,4 +1,4 @@
-#include "palm/FolderPath.h"
+#include "core/FolderPath.h"
 
 namespace {
 

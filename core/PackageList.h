@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/InstallerLimits.h"
+#include "core/InstallerLimits.h"
 
 struct ListLine {
     std::string text;       // without its line end
