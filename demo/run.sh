@@ -42,9 +42,7 @@ else
     wine "$win/tests/e2e/demo-walk.exe" --setup "$setupdir/setup.exe" --standin "$palm" \
         --screens "$screens" --work "$demo/work" | grep -v -e '^setup:' -e '^work:' -e '^ANSI code page'
     wineserver -w
-    for bmp in "$screens"/*.bmp; do
-        [ -e "$bmp" ] && tools/bmp2png.py "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
-    done
+    tools/screens-png.sh "$screens"
     echo "screenshots of each page: $screens/"
 fi
 

@@ -75,6 +75,8 @@ have_pkg fonts-dejavu-core || need+=(fonts-dejavu-core)
 have_pkg locales || need+=(locales)
 have_cmd xdpyinfo || need+=(x11-utils)
 have_pkg python3-pefile || need+=(python3-pefile)
+# The screenshots as PNG (tools/screens-png.sh).
+have_cmd pnmtopng || need+=(netpbm)
 have_cmd txt2pdbdoc || need+=(txt2pdbdoc)
 have_pkg libpalm-perl || need+=(libpalm-perl)
 # Signing a release and checking one: Authenticode on Linux, keys and certificates.

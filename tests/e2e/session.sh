@@ -88,11 +88,7 @@ stop)
     rm -rf "$state"
     # A run on an emulated machine converts them on its host (E2E_KEEP_BMP=1).
     [ "${E2E_KEEP_BMP:-}" = 1 ] && exit 0
-    for bmp in "$build"/screens/*.bmp; do
-        if [ -e "$bmp" ]; then
-            "$here/../../tools/bmp2png.py" "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-        fi
-    done
+    "$here/../../tools/screens-png.sh" "$build/screens"
     ;;
 *)
     echo "usage: session.sh start|exec|list|stop <build> ..." >&2

@@ -196,10 +196,7 @@ boot suite "${E2E_VM_LIMIT:-3600}" "snapshot=on" \
     "e2e.share=$checkout" "e2e.build=$build" "e2e.scale=$scale"
 suite_s=$((SECONDS - t0))
 # The screenshots, converted here: natively, in seconds.
-for bmp in "$build"/screens/*.bmp; do
-    [ -e "$bmp" ] || continue
-    "$checkout/tools/bmp2png.py" "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-done
+"$checkout/tools/screens-png.sh" "$build/screens"
 total=$((SECONDS - started))
 printf 'e2e-vm: %s in %dm%02ds: image %s, guest %dm%02ds (%d%%); logs %s/e2e.log, e2e-junit.xml\n' \
     "$([ "$status" = 0 ] && echo passed || echo "FAILED (status $status)")" $((total / 60)) $((total % 60)) \
