@@ -82,6 +82,9 @@ have_pkg libpalm-perl || need+=(libpalm-perl)
 # Signing a release and checking one: Authenticode on Linux, keys and certificates.
 have_cmd osslsigncode || need+=(osslsigncode)
 have_cmd openssl || need+=(openssl)
+# The release zip, the same bytes from the same files (tools/make-dist.sh).
+have_cmd zip || need+=(zip)
+have_cmd strip-nondeterminism || need+=(strip-nondeterminism)
 
 install $arch
 
