@@ -100,7 +100,6 @@ soak: win32 win64
 # The release tools, the same bytes from a second build elsewhere, the release folder,
 # the Linux and Windows checkers giving the same reports, signing.
 release: win32 win64 tools
-	@python3 -m unittest -q tests/test_bmp2png.py
 	@tests/check-reproducible.sh $(WIN)
 	@tests/check-dist.sh $(WIN) $(BUILD)/dist-check $(BUILD)/tools/check-package $(WIN64)
 	@build=$(call wine_builds,the checkers compared under Wine,--first) && \

@@ -108,7 +108,5 @@ else
         done
     done
 fi
-for bmp in "$screens"/*.bmp; do
-    [ -e "$bmp" ] && tools/bmp2png.py "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
-done
+tools/screens-png.sh "$screens"
 echo "screenshots of each page: $screens/"

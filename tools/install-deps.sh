@@ -75,11 +75,16 @@ have_pkg fonts-dejavu-core || need+=(fonts-dejavu-core)
 have_pkg locales || need+=(locales)
 have_cmd xdpyinfo || need+=(x11-utils)
 have_pkg python3-pefile || need+=(python3-pefile)
+# The screenshots as PNG (tools/screens-png.sh).
+have_cmd pnmtopng || need+=(netpbm)
 have_cmd txt2pdbdoc || need+=(txt2pdbdoc)
 have_pkg libpalm-perl || need+=(libpalm-perl)
 # Signing a release and checking one: Authenticode on Linux, keys and certificates.
 have_cmd osslsigncode || need+=(osslsigncode)
 have_cmd openssl || need+=(openssl)
+# The release zip, the same bytes from the same files (tools/make-dist.sh).
+have_cmd zip || need+=(zip)
+have_cmd strip-nondeterminism || need+=(strip-nondeterminism)
 
 install $arch
 

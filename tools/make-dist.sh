@@ -64,7 +64,12 @@ fi
 [ -z "$signed" ] || echo "$signed" >>"$dist/BUILDINFO"
 (cd "$dist" && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort |
     xargs -d '\n' sha256sum >SHA256SUMS)
-"$repo/tools/reprozip.py" "$dist" "$dist.zip"
+# The zip holds the folder under its own name. zip -X leaves out owners and
+# extra times; strip-nondeterminism then sorts the entries, dates every one
+# SOURCE_DATE_EPOCH (2026-01-01 when unset) and sets permissions by kind
+# (755 for programs, 644 otherwise), whatever the umask of the build was.
+(cd "$stage" && zip -q -X -9 -r "$name.zip" "$name")
+strip-nondeterminism -t zip -T "${SOURCE_DATE_EPOCH:-1767225600}" "$dist.zip"
 mv "$dist.zip" "$dist" "$out/"
 echo "$out/$name/"
 echo "$out/$name.zip"

@@ -4,13 +4,9 @@
 # tests: a 64-bit installer could not load Palm Desktop's 32-bit library.
 shipped_exe() {
     local machine
-    # The PE header's offset at 0x3c, its machine field 4 bytes past "PE\0\0".
-    machine=$(python3 -c '
-import struct, sys
-data = open(sys.argv[1], "rb").read(4096)
-pe = struct.unpack_from("<I", data, 0x3C)[0] if data[:2] == b"MZ" and len(data) >= 0x40 else 0
-print("%x" % struct.unpack_from("<H", data, pe + 4)[0] if data[pe:pe + 4] == b"PE\0\0" else "none")
-' "$1" 2>/dev/null)
+    # Debian's python3, which has pefile (a python3 earlier in PATH may not).
+    machine=$(/usr/bin/python3 -c 'import sys, pefile
+print("%x" % pefile.PE(sys.argv[1], fast_load=True).FILE_HEADER.Machine)' "$1" 2>/dev/null)
     case $machine in
     14c) return 0 ;;
     8664) echo "the 64-bit test build, which never ships: a release takes the 32-bit build (build/win32)" ;;

@@ -1,13 +1,9 @@
 // The end-to-end cases' main: the harness's paths, then GoogleTest.
 //   e2e.exe [--work D] [--screens D] [--setup setup.exe] [--standin D] [gtest flags]
-//   e2e.exe --expect-cases FILE    whether the cases are exactly those FILE lists
 #include "tests/e2e/e2e_test.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <set>
 
 namespace e2e {
 
@@ -16,40 +12,6 @@ namespace {
 void ReportToGoogleTest(const std::string& message)
 {
     ADD_FAILURE() << message;
-}
-
-// The cases ctest runs are read from the sources by tests/e2e/CMakeLists.txt
-// and listed in FILE, one GoogleTest name a line: any case this program has
-// and ctest would not run, or the other way round, is named and fails.
-int ExpectCases(const char* file)
-{
-    std::set<std::string> listed, built;
-    std::ifstream in(file);
-    for (std::string line; std::getline(in, line);)
-        if (!line.empty())
-            listed.insert(line);
-    const ::testing::UnitTest& unit = *::testing::UnitTest::GetInstance();
-    for (int i = 0; i < unit.total_test_suite_count(); ++i) {
-        const ::testing::TestSuite& suite = *unit.GetTestSuite(i);
-        for (int j = 0; j < suite.total_test_count(); ++j)
-            built.insert(std::string(suite.name()) + "." + suite.GetTestInfo(j)->name());
-    }
-    int wrong = 0;
-    for (const std::string& name : built) {
-        if (!listed.count(name)) {
-            std::printf("%s is built but ctest does not run it\n", name.c_str());
-            ++wrong;
-        }
-    }
-    for (const std::string& name : listed) {
-        if (!built.count(name)) {
-            std::printf("%s is run by ctest but not built\n", name.c_str());
-            ++wrong;
-        }
-    }
-    std::printf("%u cases built, %u run by ctest\n", static_cast<unsigned>(built.size()),
-                static_cast<unsigned>(listed.size()));
-    return wrong || listed.empty() ? 1 : 0;
 }
 
 }  // namespace
@@ -83,8 +45,6 @@ void LocaleCase::TearDown()
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    if (argc == 3 && std::strcmp(argv[1], "--expect-cases") == 0)
-        return e2e::ExpectCases(argv[2]);
     if (!e2e::ParseArgs(&argc, argv))
         return 2;
     e2e::SetFailureSink(e2e::ReportToGoogleTest);

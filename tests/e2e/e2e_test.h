@@ -7,8 +7,9 @@
 // environment block CreateProcess is given. So the locale is the test
 // program's: ctest starts a case of the Thai fixture with LANG=th_TH.UTF-8
 // (code page 874) and one of the English fixture with LANG=en_US.UTF-8
-// (1252); tests/e2e/CMakeLists.txt reads which is which from TEST_F(Thai, ...)
-// and TEST_F(English, ...), and for rows from E2E_ROWS(Thai, ...) (below).
+// (1252), by the name the program lists the case under (--gtest_list_tests,
+// read by tests/e2e/listing/cases.cmake): TEST_F(Thai, ...) or
+// TEST_F(English, ...), and for rows E2E_ROWS(Thai, ...) (below).
 #pragma once
 
 #include "tests/e2e/cases_common.h"
@@ -42,13 +43,14 @@ private:
 // with a clean registry and a world and screenshots named after it.
 //   struct QueueRow { const char* name; ...; };
 //   const QueueRow kQueueRows[] = {
-//       {"row_name", ...},        // one row starts a line: CMake reads the names
+//       {"row_name", ...},
 //   };
 //   using Queueing = e2e::Rows<QueueRow>;
 //   TEST_P(Queueing, queue_case) { const QueueRow& row = GetParam(); ... }
 //   E2E_ROWS(Thai, Queueing, kQueueRows);
 // makes the ctest cases Thai.queue_case/row_name, ..., the GoogleTest cases
-// Thai/Queueing.queue_case/row_name, .... A name is letters, digits and _.
+// Thai/Queueing.queue_case/row_name, .... A name is letters, digits and _;
+// rows inside #ifdef _WIN64 are cases of the 64-bit build alone.
 template <class Row>
 class Rows : public LocaleCase, public ::testing::WithParamInterface<Row> {
 protected:

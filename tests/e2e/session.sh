@@ -4,12 +4,15 @@
 #                                     prefix <build>/wineprefix (32- or 64-bit, made
 #                                     on first use) and a running wineserver
 #   session.sh exec <build> cmd...    runs cmd in that session (ctest's emulator)
+#   session.sh list <build> <e2e.exe> the program's own list of its cases
+#                                     (--gtest_list_tests), run in the build's
+#                                     prefix without a display, before any session
 #   session.sh stop <build>           ends it; the case screenshots become PNG
 #                                     (left as BMP with E2E_KEEP_BMP=1)
 # The session is written to <build>/e2e-session; several build folders can
 # have one at a time. The locale is the caller's (ctest sets it per case).
 set -u
-cmd=${1:?usage: session.sh start|exec|stop <build> ...}
+cmd=${1:?usage: session.sh start|exec|list|stop <build> ...}
 build=$(cd "${2:?usage: session.sh $cmd <build>}" && pwd)
 shift 2
 here=$(cd "$(dirname "$0")" && pwd)
@@ -63,6 +66,20 @@ exec)
     rm -f "$out"
     exit $rc
     ;;
+list)
+    # ctest asks for the list when it reads the tests, before the session
+    # starts: the prefix is made here then (a console listing needs no display).
+    unset DISPLAY
+    "$here/../../tools/wine-prefix.sh" || exit 1
+    exe=${1:?usage: session.sh list <build> <e2e.exe>}
+    # Through a file, as exec above: Wine's own processes would hold a pipe.
+    out=$(mktemp "$build/e2e-list.XXXXXX")
+    wine "$exe" --gtest_list_tests >"$out" 2>&1 </dev/null
+    rc=$?
+    cat "$out"
+    rm -f "$out"
+    exit $rc
+    ;;
 stop)
     wineserver -k >/dev/null 2>&1
     if [ -f "$state/xvfb.pid" ]; then
@@ -71,14 +88,10 @@ stop)
     rm -rf "$state"
     # A run on an emulated machine converts them on its host (E2E_KEEP_BMP=1).
     [ "${E2E_KEEP_BMP:-}" = 1 ] && exit 0
-    for bmp in "$build"/screens/*.bmp; do
-        if [ -e "$bmp" ]; then
-            "$here/../../tools/bmp2png.py" "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-        fi
-    done
+    "$here/../../tools/screens-png.sh" "$build/screens"
     ;;
 *)
-    echo "usage: session.sh start|exec|stop <build> ..." >&2
+    echo "usage: session.sh start|exec|list|stop <build> ..." >&2
     exit 2
     ;;
 esac

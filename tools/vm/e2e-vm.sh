@@ -80,10 +80,32 @@ mkdir -p "$cache"
 exec 8>"$cache/lock"
 flock 8   # one run at a time checks or makes the image; released once it is ready
 
-# The mirror the host's apt uses (the guest gets no other network).
-mirror=${E2E_VM_MIRROR:-$(cat /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null |
-    sed -n 's/^URIs: *\([^ ]*\).*/\1/p;s/^deb \+\(https\?:[^ ]*\) \+bookworm .*/\1/p' | grep -v security | head -n 1 || true)}
-mirror=${mirror:-http://deb.debian.org/debian}
+# host_mirror <suite> [<apt folder>]: the first archive of the host's own
+# package sources that serves <suite> main, the guest's system; none when
+# there is none. One-line entries (sources.list, *.list) and deb822 stanzas
+# (*.sources) alike; disabled stanzas and other suites do not count.
+host_mirror() {
+    local apt=${2:-/etc/apt} f found
+    found=$(for f in "$apt/sources.list" "$apt"/sources.list.d/*.list "$apt"/sources.list.d/*.sources; do
+        [ -f "$f" ] || continue
+        case $f in
+        *.sources) awk -v suite="$1" '
+            function has(list, word,   n, i, w) { n = split(list, w, " "); for (i = 1; i <= n; i++) if (w[i] == word) return 1; return 0 }
+            function stanza() { if (has(f["types"], "deb") && has(f["suites"], suite) && has(f["components"], "main") &&
+                                    !has(tolower(f["enabled"]), "no")) { split(f["uris"], u, " "); print u[1] }
+                                delete f }
+            /^#/ { next }
+            /^[ \t]*$/ { stanza(); next }
+            /^[ \t]/ { f[key] = f[key] " " $0; next }
+            { key = tolower(substr($0, 1, index($0, ":") - 1)); f[key] = substr($0, index($0, ":") + 1) }
+            END { stanza() }' "$f" ;;
+        *) sed 's/#.*//; s/\[[^]]*\]//' "$f" |
+            awk -v suite="$1" '$1 == "deb" && $3 == suite { for (i = 4; i <= NF; i++) if ($i == "main") { print $2; next } }' ;;
+        esac
+    done | grep -E '^(https?|file):') || return 1
+    echo "${found%%$'\n'*}"
+}
+suite=$(sed -n 's/^SUITE=//p' "$here/image.sh")
 
 run=$(mktemp -d "${TMPDIR:-/tmp}/e2e-vm.XXXXXX")
 qemu_pid=
@@ -165,6 +187,9 @@ if [ -f "$image/SHA256SUMS" ] && (cd "$image" && sha256sum --quiet -c SHA256SUMS
     echo "e2e-vm: cached image $image" >&2
 else
     [ -d "$image" ] && echo "e2e-vm: the cached image in $image is damaged or unfinished; making it again" >&2
+    # The image comes from the host's own package sources (the guest gets no network).
+    mirror=${E2E_VM_MIRROR:-$(host_mirror "$suite")} ||
+        fail "no Debian $suite main archive in the host's package sources: add one to /etc/apt/sources.list.d/ (or give E2E_VM_MIRROR=<archive URL>)"
     # The tree (about 2 GiB) and the image beside it.
     need_mb=6144
     free_mb=$(df -Pm "$cache" | awk 'NR == 2 { print $4 }')
@@ -195,11 +220,9 @@ echo "e2e-vm: suite of $build in the guest (${accel[1]}, waits and limits x$scal
 boot suite "${E2E_VM_LIMIT:-3600}" "snapshot=on" \
     "e2e.share=$checkout" "e2e.build=$build" "e2e.scale=$scale"
 suite_s=$((SECONDS - t0))
-# The screenshots, converted here: natively, in seconds.
-for bmp in "$build"/screens/*.bmp; do
-    [ -e "$bmp" ] || continue
-    "$checkout/tools/bmp2png.py" "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-done
+# The screenshots, converted here: natively, in seconds. One that cannot be
+# is named and kept as BMP; the suite's result still follows.
+"$checkout/tools/screens-png.sh" "$build/screens" || true
 total=$((SECONDS - started))
 printf 'e2e-vm: %s in %dm%02ds: image %s, guest %dm%02ds (%d%%); logs %s/e2e.log, e2e-junit.xml\n' \
     "$([ "$status" = 0 ] && echo passed || echo "FAILED (status $status)")" $((total / 60)) $((total % 60)) \
