@@ -58,7 +58,9 @@ void Write(ReportStream stream, const std::string& utf8)
         g_failed = true;
 }
 
-void Print(ReportStream stream, const char* format, ...)
+// printf-style so that the report lines read as before; the format attribute
+// has the compiler check every call's arguments.
+void Print(ReportStream stream, const char* format, ...)  // NOLINT(cert-dcl50-cpp)
 {
     std::va_list args;
     va_start(args, format);
