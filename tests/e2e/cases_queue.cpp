@@ -195,22 +195,6 @@ struct EitherRow {
     bool first;
 };
 
-// Cancel on the mode page, or on the users page.
-const EitherRow kCancelRows[] = {
-    {"on_mode", true},
-    {"on_users", false},
-};
-
-using CancelOn = Rows<EitherRow>;
-
-// The finish page left by Escape, or by its button.
-const EitherRow kFinishRows[] = {
-    {"by_escape", true},
-    {"by_button", false},
-};
-
-using FinishBy = Rows<EitherRow>;
-
 // The library gone before OK, or one without PltInstallFile.
 const EitherRow kUnusableRows[] = {
     {"library_gone", true},
@@ -498,50 +482,6 @@ TEST_F(Thai, queue_is_for_the_user_chosen_by_click)
     CheckQueue(world, thai, {"a.prc", "b.pdb"});
     EXPECT_TRUE(world.Queued("\xA1\xC3\xD8\xA7").empty() && world.Queued("Alice").empty());
 }
-
-// Cancel on the mode page or on the users page ends setup: no finish page,
-// nothing queued; from the mode page the library is never even loaded.
-TEST_P(CancelOn, queue_cancel_queues_nothing)
-{
-    const bool onMode = GetParam().first;
-    World world;
-    Process setup;
-    ASSERT_TRUE(LayOut(world));
-    ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
-    Page mode = StartAtMode(world, setup);
-    Page page = onMode ? mode : AcceptMode(setup, mode, false);
-    if (!page.hwnd)
-        return;
-    ExpectCancelEnds(setup, page.hwnd);
-    if (onMode) {
-        EXPECT_EQ(world.CallLines(), std::vector<std::string>());
-    }
-    CheckNothingQueued(world);
-}
-
-E2E_ROWS(Thai, CancelOn, kCancelRows);
-
-TEST_P(FinishBy, queue_finish_page_ends_setup)
-{
-    const bool escape = GetParam().first;
-    World world;
-    Process setup;
-    ASSERT_TRUE(LayOut(world));
-    ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
-    Page users = StartAtUsers(world, setup);
-    Page finish = users.hwnd ? ConfirmUsers(setup, users.hwnd) : Page();
-    if (!finish.hwnd)
-        return;
-    if (escape) {
-        PressKey(finish.hwnd, VK_ESCAPE);
-        EXPECT_TRUE(EndsWithoutPage(setup, 5000, finish.hwnd));
-    } else {
-        ExpectCancelEnds(setup, finish.hwnd);
-    }
-    CheckQueue(world, "Alice", {"a.prc"});
-}
-
-E2E_ROWS(Thai, FinishBy, kFinishRows);
 
 // The notes and the package come from the program's folder, whatever the
 // current directory holds and whatever follows the program's path.

@@ -1,6 +1,6 @@
-// First cases through the harness: what the disclaimer shows and where each
-// of its ways out leads, one walk through every page to a queued package,
-// and the message box of a missing Palm Desktop.
+// First cases through the harness: what the disclaimer shows, one walk
+// through every page to a queued package, the message box of a missing Palm
+// Desktop, and Cancel and Escape on every page.
 #include "tests/e2e/e2e_test.h"
 
 #include "res/resource.h"
@@ -19,6 +19,26 @@ Page LaidOutAtDisclaimer(World& world, Process& setup, const std::string& users 
 {
     return LayOut(world, users) ? StartAtDisclaimer(world, setup) : Page();
 }
+
+// Cancel on a page, by its button or by Escape.
+struct CancelRow {
+    const char* name;
+    PageKind page;
+    bool escape;
+};
+
+const CancelRow kCancelRows[] = {
+    {"disclaimer_by_button", PageKind::Disclaimer, false},
+    {"disclaimer_by_escape", PageKind::Disclaimer, true},
+    {"mode_by_button", PageKind::Mode, false},
+    {"mode_by_escape", PageKind::Mode, true},
+    {"users_by_button", PageKind::Users, false},
+    {"users_by_escape", PageKind::Users, true},
+    {"finish_by_button", PageKind::Finish, false},
+    {"finish_by_escape", PageKind::Finish, true},
+};
+
+using CancelOn = Rows<CancelRow>;
 
 void CheckButtonLabels(HWND page)
 {
@@ -128,30 +148,6 @@ TEST_F(Thai, disclaimer_text_scrolls_to_the_end)
     setup.Kill();
 }
 
-TEST_F(Thai, disclaimer_escape_ends_setup)
-{
-    World world;
-    Process setup;
-    Page page = LaidOutAtDisclaimer(world, setup);
-    if (!page.hwnd)
-        return;
-    PressKey(page.hwnd, VK_ESCAPE);
-    EXPECT_TRUE(EndsWithoutPage(setup, 5000, page.hwnd));
-    // Declining queued nothing for the user.
-    EXPECT_TRUE(world.Queued("Alice").empty());
-}
-
-TEST_F(Thai, disclaimer_decline_button_ends_setup)
-{
-    World world;
-    Process setup;
-    Page page = LaidOutAtDisclaimer(world, setup);
-    if (!page.hwnd)
-        return;
-    ExpectCancelEnds(setup, page.hwnd);
-    EXPECT_TRUE(world.Queued("Alice").empty());
-}
-
 TEST_F(Thai, disclaimer_accept_leads_to_mode)
 {
     World world;
@@ -256,3 +252,55 @@ TEST_F(Thai, users_page_reports_missing_palm_desktop)
     EXPECT_TRUE(world.CallLines().empty());
     setup.Kill();
 }
+
+// Cancel, by its button or by Escape, ends the program at once on every page,
+// with no page after it. Before the finish page nothing is queued, not even
+// for the user checked instead of the first one, and the library is loaded
+// no more than to list the users; on the finish page the files stay queued.
+TEST_P(CancelOn, cancel_ends_setup)
+{
+    const CancelRow& row = GetParam();
+    World world;
+    Process setup;
+    Page page = LayOut(world, "Alice\nBob\n") && PutPackage(world, "a.prc") ? StartAtDisclaimer(world, setup) : Page();
+    // OK on each page up to the row's; on the users page Bob is checked first.
+    for (PageKind next : {PageKind::Mode, PageKind::Users, PageKind::Finish}) {
+        ASSERT_TRUE(page.hwnd);
+        if (page.kind == PageKind::Users) {
+            RemoteListView list(Control(page.hwnd, IDC_USERLIST));
+            POINT bob;
+            ASSERT_TRUE(list.CheckBoxPoint(1, &bob) && Click(page.hwnd, bob));
+            EXPECT_TRUE(WaitUntil([&] { return list.CheckStates() == std::vector<bool>{false, true}; }, 2000));
+        }
+        if (page.kind == row.page)
+            break;
+        ClickItem(page.hwnd, IDOK);
+        page = WaitFor(setup, next, 10000, page.hwnd);
+    }
+    ASSERT_EQ(page.kind, row.page);
+    if (row.escape) {
+        PressKey(page.hwnd, VK_ESCAPE);
+        EXPECT_TRUE(EndsWithoutPage(setup, 5000, page.hwnd));
+    } else {
+        ExpectCancelEnds(setup, page.hwnd);
+    }
+
+    std::vector<std::string> calls;
+    if (row.page == PageKind::Users || row.page == PageKind::Finish)
+        calls = {"attach", "PltGetUserCount 2", "PltGetUser 0 0", "PltGetUser 1 0", "detach"};
+    if (row.page != PageKind::Finish) {
+        EXPECT_EQ(world.CallLines(), calls);
+        // No user's queue folder at all.
+        for (const std::string& name : ListDir(world.PalmDir()))
+            EXPECT_TRUE(!DirExists(JoinPath(world.PalmDir(), name))) << name;
+        return;
+    }
+    calls.insert(calls.end(), {"attach", "PltInstallFile Bob|" + world.InstallerPath("a.prc") + " 0", "detach"});
+    EXPECT_EQ(world.CallLines(), calls);
+    EXPECT_EQ(world.AllQueued(), std::vector<std::string>{"Bob\\a.prc"});
+    std::string queued;
+    EXPECT_TRUE(ReadBytes(JoinPath(world.QueueDir("Bob"), "a.prc"), &queued));
+    EXPECT_EQ(queued, "PRC");
+}
+
+E2E_ROWS(Thai, CancelOn, kCancelRows);

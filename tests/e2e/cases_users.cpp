@@ -250,18 +250,6 @@ const LibraryRow kLibraryRows[] = {
 
 using Library = Rows<LibraryRow>;
 
-struct CancelRow {
-    const char* name;
-    bool escape;
-};
-
-const CancelRow kCancelRows[] = {
-    {"by_button", false},
-    {"by_escape", true},
-};
-
-using CancelBy = Rows<CancelRow>;
-
 }  // namespace
 
 // ---------------------------------------------------------------- registry lookup
@@ -563,30 +551,3 @@ TEST_F(Thai, users_long_list_scrolls_with_the_check)
     EXPECT_EQ(list.TopIndex(), 0);
     Screenshot(page, "long");
 }
-
-// ---------------------------------------------------------------- cancel
-
-// Cancel, by its button or by Escape, ends the program at once: no finish
-// page, nothing queued, the library not loaded again.
-TEST_P(CancelBy, users_cancel_ends_setup_with_nothing_queued)
-{
-    World world;
-    Process setup;
-    HWND page = UsersPage(world, setup, "Alice\nBob\n");
-    ASSERT_TRUE(page);
-    RemoteListView list(Control(page, IDC_USERLIST));
-    POINT box;
-    ASSERT_TRUE(list.CheckBoxPoint(1, &box) && Click(page, box));
-    EXPECT_TRUE(WaitUntil([&] { return Checks(list) == "01"; }, 2000));
-    if (GetParam().escape) {
-        PressKey(page, VK_ESCAPE);
-        EXPECT_TRUE(EndsWithoutPage(setup, 5000, page));
-    } else {
-        ExpectCancelEnds(setup, page);
-    }
-    EXPECT_TRUE(world.Queued("Alice").empty());
-    EXPECT_TRUE(world.Queued("Bob").empty());
-    EXPECT_EQ(world.CallLines(), (Lines{"attach", "PltGetUserCount 2", "PltGetUser 0 0", "PltGetUser 1 0", "detach"}));
-}
-
-E2E_ROWS(Thai, CancelBy, kCancelRows);
