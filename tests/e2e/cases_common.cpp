@@ -58,4 +58,11 @@ void ExpectCancelEnds(Process& setup, HWND page)
     EXPECT_TRUE(EndsWithoutPage(setup, 5000, page));
 }
 
+void ExpectLivesOn(Process& setup, HWND page)
+{
+    EXPECT_TRUE(setup.StillRunningAfter(300));
+    EXPECT_EQ(CurrentDialog(setup.Pid()), page);
+    ExpectCancelEnds(setup, page);
+}
+
 }  // namespace e2e

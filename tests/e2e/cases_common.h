@@ -25,5 +25,8 @@ MessageBoxInfo ExpectFileError(const Process& setup, HWND page, const std::strin
 // Cancel on a page (the finish page's only button is Cancel too) ends the
 // program without another page.
 void ExpectCancelEnds(Process& setup, HWND page);
+// A page that refused something is still there, the one shown, and still
+// ends the program when cancelled.
+void ExpectLivesOn(Process& setup, HWND page);
 
 }  // namespace e2e

@@ -1,6 +1,6 @@
-// Cases of the users page: where it finds Palm Desktop in the registry, what
-// it lists and in which order, what the library's limits and defects do to
-// it, and how real clicks and keys keep exactly one row checked.
+// Cases of the users page: what it lists and in which order, what the
+// library's limits and defects do to it, and how real clicks and keys keep
+// exactly one row checked. Where it finds Palm Desktop: cases_desktop_path.cpp.
 #include "tests/e2e/e2e_test.h"
 
 #include "res/resource.h"
@@ -12,8 +12,6 @@
 using namespace e2e;
 
 namespace {
-
-const char kNotFound[] = "Cannot find Palm Desktop !!\n\nPlease install Palm Desktop Application.";
 
 typedef std::vector<std::string> Lines;
 
@@ -43,68 +41,6 @@ std::string RowZeroChecked(std::size_t rows)
     return rows ? "1" + std::string(rows - 1, '0') : "";
 }
 
-int VisibleButtons(HWND box)
-{
-    int n = 0;
-    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        n += IsWindowVisible(c) && _wcsicmp(ClassName(c).c_str(), L"Button") == 0;
-    return n;
-}
-
-// The box of a missing Palm Desktop, exactly, then the page it leaves: no
-// rows, no column, no check boxes, the library never loaded.
-void CheckNotFound(World& world, Process& setup)
-{
-    MessageBoxInfo box = WaitMessageBox(setup);
-    if (!box.hwnd)
-        return;
-    EXPECT_EQ(box.text, Widen(kNotFound));
-    EXPECT_EQ(box.caption, std::wstring(L"Error"));
-    EXPECT_EQ(Classify(box.owner), PageKind::Users);
-    EXPECT_EQ(VisibleButtons(box.hwnd), 1);
-    EXPECT_TRUE(ShowsSystemIcon(box.hwnd, kStopIcon));
-    ASSERT_TRUE(PressMessageBoxOk(box.hwnd));
-    HWND page = WaitFor(setup, PageKind::Users).hwnd;
-    if (!page)
-        return;
-    RemoteListView list(Control(page, IDC_USERLIST));
-    EXPECT_EQ(list.Count(), 0);
-    EXPECT_TRUE(!list.Column(0, nullptr));
-    EXPECT_EQ(list.ExtendedStyle() & LVS_EX_CHECKBOXES, 0u);
-    EXPECT_EQ(world.CallsLog(), std::string());
-}
-
-// A page that could not list anyone is still there and still ends the
-// program when cancelled.
-void CheckLivesOn(Process& setup, HWND page)
-{
-    EXPECT_TRUE(setup.StillRunningAfter(300));
-    EXPECT_EQ(CurrentDialog(setup.Pid()), page);
-    ExpectCancelEnds(setup, page);
-}
-
-// base + "\seg\seg..." of exactly `length` characters.
-std::string NestTo(std::string path, std::size_t length)
-{
-    const std::string filler = "Palm_Desktop_folder_";
-    while (path.size() + 1 < length) {
-        std::size_t rest = length - path.size() - 1;
-        std::size_t n = rest <= 60 ? rest : 40;
-        path += '\\';
-        for (std::size_t i = 0; i < n; ++i)
-            path += filler[i % filler.size()];
-    }
-    return path;
-}
-
-// The Palm folder's name below the world's root for a Palm folder of
-// `length` characters in all.
-std::string PalmNameOfLength(const std::string& worldName, std::size_t length)
-{
-    std::string root = JoinPath(Cfg().workRoot, worldName);
-    return NestTo(JoinPath(root, "Palm"), length).substr(root.size() + 1);
-}
-
 // The name the stand-in makes for its generated user `number`, `length` bytes.
 std::string GeneratedName(unsigned number, std::size_t length)
 {
@@ -131,48 +67,6 @@ std::string UsersFile(const Lines& names)
         s += n + "\n";
     return s;
 }
-
-// What the registry says: prepared by `prepare`, where DesktopPath (that
-// exact name) is enumerated, -1 for nowhere, and whether the Palm folder is
-// found; palmLength 0 for the world's usual Palm folder.
-struct LookupRow {
-    const char* name;
-    bool (*prepare)(const World&);
-    int index;
-    bool found;
-    std::size_t palmLength;
-};
-
-const LookupRow kLookupRows[] = {
-    {"at_index_0", [](const World& w) { return SetDesktopPath(w.PalmDir()) &&
-                                               SetDesktopValueAnsi(REG_SZ, std::string("x", 2), "Zulu"); },
-     0, true, 0},
-    {"among_several", [](const World& w) { return AddOtherValues(10) && SetDesktopPath(w.PalmDir()) &&
-                                                  SetDesktopValueAnsi(REG_SZ, std::string("x", 2), "Zulu"); },
-     10, true, 0},
-    {"as_the_50th_value", [](const World& w) { return AddOtherValues(49) && SetDesktopPath(w.PalmDir()); },
-     49, true, 0},
-    {"as_the_51st_value", [](const World& w) { return AddOtherValues(50) && SetDesktopPath(w.PalmDir()); },
-     50, false, 0},
-    {"named_in_small_letters", [](const World& w) {
-         return SetDesktopValueAnsi(REG_SZ, std::string(w.PalmDir().c_str(), w.PalmDir().size() + 1), "desktoppath"); },
-     -1, false, 0},
-    {"named_in_capitals", [](const World& w) {
-         return SetDesktopValueAnsi(REG_SZ, std::string(w.PalmDir().c_str(), w.PalmDir().size() + 1), "DESKTOPPATH"); },
-     -1, false, 0},
-    {"key_without_the_value", [](const World&) { return AddOtherValues(3); }, -1, false, 0},
-    {"no_key", [](const World&) { return !DesktopKeyExists(); }, -1, false, 0},
-    // 300 bytes after the terminator: the data is longer than 256 bytes,
-    // the folder is the text up to the terminator.
-    {"data_over_256_bytes", [](const World& w) {
-         return SetDesktopValueAnsi(REG_SZ, w.PalmDir() + '\0' + std::string(300, 'x') + '\0'); },
-     0, true, 0},
-    {"folder_of_200", [](const World& w) { return SetDesktopPath(w.PalmDir()); }, 0, true, 200},
-    // The longest folder whose library path fits the 256-byte path field.
-    {"folder_of_242", [](const World& w) { return SetDesktopPath(w.PalmDir()); }, 0, true, 242},
-};
-
-using Lookup = Rows<LookupRow>;
 
 // The names the library reports, and the rows they are listed in.
 struct OrderRow {
@@ -251,69 +145,6 @@ const LibraryRow kLibraryRows[] = {
 using Library = Rows<LibraryRow>;
 
 }  // namespace
-
-// ---------------------------------------------------------------- registry lookup
-
-// What the registry says decides whether the page lists the users of the
-// Palm folder or shows its "not found" box.
-TEST_P(Lookup, users_lookup_in_the_registry)
-{
-    const LookupRow& row = GetParam();
-    std::string name = CurrentCaseName();
-    World world(name, "installer", row.palmLength ? PalmNameOfLength(name, row.palmLength) : "Palm");
-    if (row.palmLength) {
-        EXPECT_EQ(world.PalmDir().size(), row.palmLength);
-    }
-    Process setup;
-    ASSERT_TRUE(world.UseStandin() && world.WriteUsers("Bob\nAlice\n") && row.prepare(world));
-    EXPECT_EQ(DesktopValueIndex("DesktopPath"), row.index);
-    if (!row.found) {
-        if (LaidOutToUsers(world, setup))
-            CheckNotFound(world, setup);
-        return;
-    }
-    HWND page = PutPackage(world) ? StartAtUsers(world, setup).hwnd : nullptr;
-    if (page) {
-        RemoteListView list(Control(page, IDC_USERLIST));
-        EXPECT_EQ(list.Rows(), (Lines{"Alice", "Bob"}));
-        EXPECT_EQ(Checks(list), std::string("10"));
-    }
-}
-
-E2E_ROWS(Thai, Lookup, kLookupRows);
-
-// A folder over the path limit: the page names the whole folder and loads
-// no library, neither from the folder nor from any shorter part of it. The
-// parts at 114 and 242 characters are where a fixed work field would have
-// cut it; each holds a stand-in that would log its loading.
-TEST_F(Thai, users_desktop_folder_over_path_limit)
-{
-    std::string name = CurrentCaseName();
-    std::string root = JoinPath(Cfg().workRoot, name);
-    std::string at114 = NestTo(JoinPath(root, "P"), 114);
-    std::string at242 = NestTo(at114, 242);
-    std::string folder = NestTo(at242, 300);
-    World world(name, "installer", at242.substr(root.size() + 1));
-    Process setup;
-    ASSERT_TRUE(world.StandardPalm("Alice\n"));
-    ASSERT_TRUE(CopyFileA(JoinPath(at242, "Instaide.dll").c_str(), JoinPath(at114, "Instaide.dll").c_str(), FALSE));
-    ASSERT_TRUE(WriteBytes(JoinPath(at114, "users.txt"), "Alice\n"));
-    ASSERT_TRUE(SetDesktopPath(folder));
-    if (!LaidOutToUsers(world, setup))
-        return;
-    MessageBoxInfo box = ExpectBox(setup, nullptr, {folder, "too long"}, "box");
-    if (!box.hwnd)
-        return;
-    EXPECT_EQ(Classify(box.owner), PageKind::Users);
-    HWND page = WaitFor(setup, PageKind::Users).hwnd;
-    if (!page)
-        return;
-    RemoteListView list(Control(page, IDC_USERLIST));
-    EXPECT_EQ(list.Count(), 0);
-    EXPECT_TRUE(!FileExists(JoinPath(at242, "calls.log")));
-    EXPECT_TRUE(!FileExists(JoinPath(at114, "calls.log")));
-    CheckLivesOn(setup, page);
-}
 
 // ---------------------------------------------------------------- list and order
 
@@ -419,7 +250,7 @@ TEST_P(Library, users_library_problems)
         RemoteListView list(Control(page, IDC_USERLIST));
         EXPECT_EQ(list.Rows(), (row.says ? Lines{} : Lines{"Alice", "Bob"}));
         EXPECT_EQ(world.CallLines(), row.calls);
-        CheckLivesOn(setup, page);
+        ExpectLivesOn(setup, page);
     }
 }
 
