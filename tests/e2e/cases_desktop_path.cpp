@@ -145,6 +145,10 @@ void CheckListsAndQueues(const World& world, const std::string& palm)
     setup.Kill();
 }
 
+// Whether the Palm folder is found. The page reads the registry as it opens:
+// a key removed while the mode page is up is not found either.
+enum class Found { Yes, No, KeyRemovedOnModePage };
+
 // What the registry says: prepared by `prepare`, where DesktopPath (that
 // exact name) is enumerated, -1 for nowhere, and whether the Palm folder is
 // found.
@@ -152,31 +156,35 @@ struct LookupRow {
     const char* name;
     bool (*prepare)(const World&);
     int index;
-    bool found;
+    Found found;
 };
 
 const LookupRow kLookupRows[] = {
     {"at_index_0", [](const World& w) { return SetDesktopPath(w.PalmDir()) &&
                                                SetDesktopValueAnsi(REG_SZ, std::string("x", 2), "Zulu"); },
-     0, true},
+     0, Found::Yes},
     {"among_several", [](const World& w) { return AddOtherValues(10) && SetDesktopPath(w.PalmDir()) &&
                                                   SetDesktopValueAnsi(REG_SZ, std::string("x", 2), "Zulu"); },
-     10, true},
-    {"as_the_50th_value", [](const World& w) { return AddOtherValues(49) && SetDesktopPath(w.PalmDir()); }, 49, true},
-    {"as_the_51st_value", [](const World& w) { return AddOtherValues(50) && SetDesktopPath(w.PalmDir()); }, 50, false},
+     10, Found::Yes},
+    {"as_the_50th_value", [](const World& w) { return AddOtherValues(49) && SetDesktopPath(w.PalmDir()); },
+     49, Found::Yes},
+    {"as_the_51st_value", [](const World& w) { return AddOtherValues(50) && SetDesktopPath(w.PalmDir()); },
+     50, Found::No},
     {"named_in_small_letters", [](const World& w) {
          return SetDesktopValueAnsi(REG_SZ, std::string(w.PalmDir().c_str(), w.PalmDir().size() + 1), "desktoppath"); },
-     -1, false},
+     -1, Found::No},
     {"named_in_capitals", [](const World& w) {
          return SetDesktopValueAnsi(REG_SZ, std::string(w.PalmDir().c_str(), w.PalmDir().size() + 1), "DESKTOPPATH"); },
-     -1, false},
-    {"key_without_the_value", [](const World&) { return AddOtherValues(3); }, -1, false},
-    {"no_key", [](const World&) { return !DesktopKeyExists(); }, -1, false},
+     -1, Found::No},
+    {"key_without_the_value", [](const World&) { return AddOtherValues(3); }, -1, Found::No},
+    {"no_key", [](const World&) { return !DesktopKeyExists(); }, -1, Found::No},
     // 300 bytes after the terminator: the data is longer than 256 bytes,
     // the folder is the text up to the terminator.
     {"data_over_256_bytes", [](const World& w) {
          return SetDesktopValueAnsi(REG_SZ, w.PalmDir() + '\0' + std::string(300, 'x') + '\0'); },
-     0, true},
+     0, Found::Yes},
+    {"key_removed_on_the_mode_page", [](const World& w) { return SetDesktopPath(w.PalmDir()); }, 0,
+     Found::KeyRemovedOnModePage},
 };
 
 using Lookup = Rows<LookupRow>;
@@ -254,12 +262,20 @@ TEST_P(Lookup, desktop_path_lookup_in_the_registry)
     World world;
     ASSERT_TRUE(world.UseStandin() && world.WriteUsers("Bob\nAlice\n") && PutPackage(world) && row.prepare(world));
     EXPECT_EQ(DesktopValueIndex("DesktopPath"), row.index);
-    if (row.found) {
+    if (row.found == Found::Yes) {
         CheckListsAndQueues(world, world.PalmDir());
         return;
     }
     Process setup;
-    if (PassToUsers(world, setup))
+    HWND mode = nullptr;
+    if (row.found == Found::KeyRemovedOnModePage) {
+        mode = StartAtMode(world, setup).hwnd;
+        ASSERT_TRUE(mode && DeleteDesktopKey());
+        ClickItem(mode, IDOK);
+    } else {
+        mode = PassToUsers(world, setup);
+    }
+    if (mode)
         CheckRefused(setup, kNotFound, kNotFoundOnOk);
     ExpectNotLoaded(world.PalmDir());
 }

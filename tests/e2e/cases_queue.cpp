@@ -516,27 +516,6 @@ E2E_ROWS(Thai, ProgramFolder, kCommandRows);
 
 // ---------------------------------------------------------------- refusals
 
-TEST_F(Thai, queue_refuses_when_palm_desktop_is_gone)
-{
-    World world;
-    Process setup;
-    ASSERT_TRUE(LayOut(world));
-    ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
-    Page mode = StartAtMode(world, setup);
-    ASSERT_TRUE(mode.hwnd);
-    ASSERT_TRUE(DeleteDesktopKey());
-    ClickItem(mode.hwnd, IDOK);
-    MessageBoxInfo found = ExpectError(setup, nullptr, L"Error", {"Cannot find Palm Desktop"});
-    Page users = WaitFor(setup, PageKind::Users, 5000);
-    if (!users.hwnd)
-        return;
-    EXPECT_EQ(found.owner, users.hwnd);
-    ClickItem(users.hwnd, IDOK);
-    ExpectError(setup, users.hwnd, L"Error", {"Palm Desktop"}, "no-desktop");
-    EXPECT_EQ(world.CallLines(), std::vector<std::string>());
-    CheckNothingQueued(world);
-}
-
 TEST_P(NoUser, queue_refuses_when_there_is_no_user_to_queue_for)
 {
     const NoUserRow& row = GetParam();

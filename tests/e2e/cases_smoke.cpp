@@ -1,6 +1,6 @@
 // First cases through the harness: what the disclaimer shows, one walk
-// through every page to a queued package, the message box of a missing Palm
-// Desktop, and Cancel and Escape on every page.
+// through every page to a queued package, and Cancel and Escape on every
+// page.
 #include "tests/e2e/e2e_test.h"
 
 #include "res/resource.h"
@@ -227,30 +227,6 @@ TEST_F(Thai, walk_queues_the_package_for_the_checked_user)
         return;
     EXPECT_EQ(TextW(Control(finish.hwnd, IDCANCEL)), std::wstring(L"\u0E40\u0E2A\u0E23\u0E47\u0E08"));
     ExpectCancelEnds(setup, finish.hwnd);
-}
-
-// With no Palm Desktop in the registry the users page says so in a message
-// box of its own.
-TEST_F(Thai, users_page_reports_missing_palm_desktop)
-{
-    World world;
-    Process setup;
-    Page page = LaidOutAtDisclaimer(world, setup);
-    if (!page.hwnd)
-        return;
-    EXPECT_TRUE(DeleteDesktopKey());
-    ClickItem(page.hwnd, IDOK);
-    Page mode = WaitFor(setup, PageKind::Mode, 10000, page.hwnd);
-    if (!mode.hwnd)
-        return;
-    ClickItem(mode.hwnd, IDOK);
-    MessageBoxInfo box = ExpectBox(setup, nullptr, {"Cannot find Palm Desktop"}, "box");
-    if (!box.hwnd)
-        return;
-    EXPECT_EQ(box.caption, std::wstring(L"Error"));
-    EXPECT_TRUE(box.owner != nullptr && Classify(box.owner) == PageKind::Users);
-    EXPECT_TRUE(world.CallLines().empty());
-    setup.Kill();
 }
 
 // Cancel, by its button or by Escape, ends the program at once on every page,
