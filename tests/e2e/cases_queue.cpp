@@ -568,12 +568,15 @@ TEST_P(RefusedByCode, queue_says_the_librarys_code_in_words)
 
 E2E_ROWS(Thai, RefusedByCode, kCodeRows);
 
+// A library gone before OK, or one without PltInstallFile, which listing the
+// users does not need: the users are listed, OK names the library, nothing
+// is queued, and the page stays until Cancel ends the program.
 TEST_P(UnusableLibrary, queue_refuses_an_unusable_library)
 {
     const bool gone = GetParam().first;
     World world;
     Process setup;
-    ASSERT_TRUE(LayOut(world));
+    ASSERT_TRUE(LayOut(world, "Bob\nAlice\n"));
     ASSERT_TRUE(LayOutPackage(world, "a.prc\n", {"a.prc"}));
     if (!gone) {
         ASSERT_TRUE(world.UseStandin("Instaide-no-PltInstallFile.dll"));
@@ -581,11 +584,14 @@ TEST_P(UnusableLibrary, queue_refuses_an_unusable_library)
     Page users = StartAtUsers(world, setup);
     if (!users.hwnd)
         return;
+    EXPECT_EQ(RemoteListView(Control(users.hwnd, IDC_USERLIST)).Rows(), (std::vector<std::string>{"Alice", "Bob"}));
     std::string library = JoinPath(world.PalmDir(), "Instaide.dll");
     // The users page has read the users and let the library go.
     if (gone) {
         ASSERT_TRUE(WaitUntil([&] { return DeleteFileA(library.c_str()) != 0; }, 3000));
     }
+    EXPECT_EQ(world.CallLines(),
+              (std::vector<std::string>{"attach", "PltGetUserCount 2", "PltGetUser 0 0", "PltGetUser 1 0", "detach"}));
     ClickItem(users.hwnd, IDOK);
     if (gone)
         ExpectError(setup, users.hwnd, L"Error", {library});
@@ -593,6 +599,7 @@ TEST_P(UnusableLibrary, queue_refuses_an_unusable_library)
         ExpectError(setup, users.hwnd, L"Error", {library, "PltInstallFile"}, "no-entry");
     EXPECT_EQ(InstallCalls(world), std::vector<std::string>());
     EXPECT_TRUE(world.Queued("Alice").empty());
+    ExpectLivesOn(setup, users.hwnd);
 }
 
 E2E_ROWS(Thai, UnusableLibrary, kUnusableRows);
