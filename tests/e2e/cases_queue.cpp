@@ -1,7 +1,8 @@
-// The mode page and the queueing of the package, end to end: what the notes
-// box shows for each notes file, which files the stand-in library is asked
-// to queue for which user, and every way queueing refuses or fails, each time
-// with nothing queued and the page left open for another try.
+// The mode page and the queueing of the package, end to end: the notes the
+// box shows for each choice (their errors: cases_notes.cpp), which files the
+// stand-in library is asked to queue for which user, and every way queueing
+// refuses or fails, each time with nothing queued and the page left open for
+// another try.
 #include "tests/e2e/e2e_test.h"
 
 #include "res/resource.h"
@@ -120,55 +121,6 @@ std::wstring LineFrom(const std::wstring& text, const std::string& fragment)
 {
     std::wstring::size_type at = text.find(Widen(fragment));
     return at == std::wstring::npos ? std::wstring() : text.substr(at, text.find_first_of(L"\r\n", at) - at);
-}
-
-// Held: open with no sharing. Read: open for reading by another program
-// that lets others read too, as a sync client, the search indexer or a virus
-// scanner holds a file just unpacked. Written: open for writing by a
-// program that lets others read and write.
-enum class FileState { Good, Missing, Held, Folder, Read, Written };
-
-std::string StateName(FileState state)
-{
-    const char* const names[] = {"good", "missing", "held", "folder", "read", "written"};
-    return names[static_cast<int>(state)];
-}
-
-// Leaves the installer's file `name` in that state; a file open in another
-// program is held by the returned object.
-std::unique_ptr<HeldFile> MakeFile(World& world, const std::string& name, FileState state,
-                                   const std::string& bytes)
-{
-    std::string path = world.InstallerPath(name);
-    EXPECT_TRUE(RemoveTree(path));
-    if (state == FileState::Folder) {
-        EXPECT_TRUE(MakeDirs(path));
-    }
-    if (state == FileState::Missing || state == FileState::Folder) {
-        return nullptr;
-    }
-    EXPECT_TRUE(world.PutInstallerFile(name, bytes));
-    std::unique_ptr<HeldFile> held;
-    if (state == FileState::Held)
-        held.reset(new HeldFile(path));
-    else if (state == FileState::Read)
-        held.reset(new HeldFile(path, GENERIC_READ, FILE_SHARE_READ));
-    else if (state == FileState::Written)
-        held.reset(new HeldFile(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE));
-    EXPECT_TRUE(!held || held->Ok());
-    return held;
-}
-
-// What the file-error box adds, after the system's reason, when a file of
-// the package is not there.
-const char kNotFoundHint[] =
-    "setup.exe must be run from the folder that holds its package files: install.tms, update.tms, "
-    "install.cfg, update.cfg and the files the lists name. If you opened it from inside a zip file, "
-    "first extract all the files, then run setup.exe from the extracted folder.";
-
-bool HasHint(const MessageBoxInfo& box)
-{
-    return box.text.find(Widen(kNotFoundHint)) != std::wstring::npos;
 }
 
 struct ListRow {
@@ -345,85 +297,6 @@ TEST_F(Thai, mode_notes_follow_the_choice)
     ClickControl(update);
     EXPECT_TRUE(WaitUntil([&] { return TextA(notes) == "Revised update notes"; }, 3000));
     EXPECT_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
-    setup.Kill();
-}
-
-// One page through every kind of unreadable notes file, for both buttons.
-TEST_F(Thai, mode_unreadable_notes_show_the_file_error)
-{
-    const struct {
-        int button;
-        const char* file;
-        FileState state;
-        const char* bytes;
-    } rows[] = {
-        {IDC_UPDATE, "update.tms", FileState::Missing, ""},
-        {IDC_UPDATE, "update.tms", FileState::Good, "Update notes 2"},
-        {IDC_INSTALL, "install.tms", FileState::Held, "Held notes"},
-        {IDC_INSTALL, "install.tms", FileState::Good, "Install notes 2"},
-        {IDC_UPDATE, "update.tms", FileState::Folder, ""},
-        {IDC_UPDATE, "update.tms", FileState::Held, "Held notes"},
-        {IDC_INSTALL, "install.tms", FileState::Folder, ""},
-        {IDC_UPDATE, "update.tms", FileState::Good, "Update notes 3"},
-        {IDC_INSTALL, "install.tms", FileState::Written, "Written notes"},
-        {IDC_UPDATE, "update.tms", FileState::Read, "Notes another program reads"},
-    };
-    World world;
-    Process setup;
-    ASSERT_TRUE(LayOut(world));
-    Page mode = StartAtMode(world, setup);
-    if (!mode.hwnd)
-        return;
-    HWND notes = Control(mode.hwnd, IDC_TEXT);
-    bool shot = false;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string("row ") + (std::string(row.file) + " " + StateName(row.state)));
-        [&] {
-            std::unique_ptr<HeldFile> held = MakeFile(world, row.file, row.state, row.bytes);
-            std::wstring before = TextW(notes);
-            ClickItem(mode.hwnd, row.button);
-            if (row.state == FileState::Good || row.state == FileState::Read) {
-                EXPECT_TRUE(WaitUntil([&] { return TextA(notes) == row.bytes; }, 3000));
-                EXPECT_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
-            } else {
-                MessageBoxInfo box =
-                    ExpectFileError(setup, mode.hwnd, world.InstallerPath(row.file), shot ? nullptr : "notes-error");
-                // Only a file that is not there points at the folder.
-                EXPECT_EQ(HasHint(box), row.state == FileState::Missing);
-                shot = true;
-                // The choice is taken, the box keeps what it showed.
-                EXPECT_EQ(TextW(notes), before);
-                EXPECT_TRUE(IsChecked(Control(mode.hwnd, row.button)));
-            }
-        }();
-    }
-    // Still a working page: it leads on to the users page.
-    ClickItem(mode.hwnd, IDOK);
-    WaitFor(setup, PageKind::Users, 10000, mode.hwnd);
-    setup.Kill();
-}
-
-TEST_F(Thai, mode_opens_usable_after_a_notes_error)
-{
-    World world;
-    Process setup;
-    ASSERT_TRUE(LayOut(world));
-    ASSERT_TRUE(RemoveTree(world.InstallerPath("install.tms")));
-    ASSERT_TRUE(MakeDirs(world.InstallerPath("install.tms")));
-    ASSERT_TRUE(setup.Start(world));
-    Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
-    if (!disclaimer.hwnd)
-        return;
-    ClickItem(disclaimer.hwnd, IDOK);
-    MessageBoxInfo box = ExpectFileError(setup, nullptr, world.InstallerPath("install.tms"));
-    EXPECT_TRUE(Classify(box.owner) == PageKind::Mode);
-    Page mode = WaitFor(setup, PageKind::Mode, 5000);
-    if (!mode.hwnd)
-        return;
-    EXPECT_EQ(TextW(Control(mode.hwnd, IDC_TEXT)), std::wstring());
-    EXPECT_TRUE(IsChecked(Control(mode.hwnd, IDC_INSTALL)));
-    ClickItem(mode.hwnd, IDC_UPDATE);
-    EXPECT_TRUE(WaitUntil([&] { return TextA(Control(mode.hwnd, IDC_TEXT)) == kUpdateNotes; }, 3000));
     setup.Kill();
 }
 
@@ -762,7 +635,7 @@ TEST_P(UnreadableList, queue_unreadable_list_shows_the_file_error)
     ClickItem(users.hwnd, IDOK);
     MessageBoxInfo box = ExpectFileError(setup, users.hwnd, world.InstallerPath("install.cfg"),
                                          state == FileState::Held ? "list-held" : nullptr);
-    EXPECT_EQ(HasHint(box), state == FileState::Missing);
+    EXPECT_EQ(HasNotFoundHint(box), state == FileState::Missing);
     CheckNothingQueued(world);
     held.reset();
     MakeFile(world, "install.cfg", FileState::Good, "a.prc\n");
