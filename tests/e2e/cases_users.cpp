@@ -266,20 +266,56 @@ struct Step {
     int selected;          // the selected row; -1 none; -2 not compared
 };
 
-// Runs the steps with real input on a fresh users page and compares the
-// check boxes after each, then once more a moment later: a check put back
-// by the page must be back at once and stay.
-void RunSteps(const std::string& users, std::initializer_list<Step> steps)
+const char kThree[] = "Alice\nBob\nCarol\n";
+
+// Steps of real input on a fresh users page of these users.
+struct ChoiceRow {
+    const char* name;
+    const char* users;
+    std::vector<Step> steps;
+};
+
+const ChoiceRow kChoiceRows[] = {
+    {"click_text_makes_the_only_checked_row", kThree,
+     {{Act::Text, 2, "001", 2}, {Act::Text, 1, "010", 1}, {Act::Text, 1, "010", 1}, {Act::Text, 0, "100", 0}}},
+    {"click_unchecked_box_clears_every_other", kThree,
+     {{Act::Box, 2, "001", 2}, {Act::Box, 1, "010", 1}, {Act::Box, 0, "100", 0}}},
+    // Unchecking the checked row does not stick: on a fresh page, where row 0
+    // is checked but not selected, and on a row checked by clicking its text.
+    {"clearing_the_checked_box_does_not_stick", kThree,
+     {{Act::Box, 0, "100", 0}, {Act::Text, 1, "010", 1}, {Act::Box, 1, "010", 1}, {Act::Box, 1, "010", 1}}},
+    {"click_below_rows_changes_no_check", kThree,
+     {{Act::Below, 0, "100", -2}, {Act::Text, 2, "001", 2}, {Act::Below, 0, "001", -2}, {Act::Box, 1, "010", 1},
+      {Act::Below, 0, "010", -2}}},
+    // The selection moved by keys takes the check with it; Space on the
+    // checked selected row does not clear it.
+    {"arrow_keys_move_the_check", kThree,
+     {{Act::Text, 0, "100", 0}, {Act::Key, VK_DOWN, "010", 1}, {Act::Key, VK_DOWN, "001", 2},
+      {Act::Key, VK_DOWN, "001", 2}, {Act::Key, VK_UP, "010", 1}, {Act::Key, VK_SPACE, "010", 1},
+      {Act::Key, VK_HOME, "100", 0}, {Act::Key, VK_END, "001", 2}}},
+    {"single_row_stays_checked", "Alice\n",
+     {{Act::Box, 0, "1", 0}, {Act::Box, 0, "1", 0}, {Act::Text, 0, "1", 0}, {Act::Below, 0, "1", -2},
+      {Act::Key, VK_SPACE, "1", -2}}},
+};
+
+using SingleChoice = Rows<ChoiceRow>;
+
+}  // namespace
+
+// Runs the row's steps and compares the check boxes after each, then once
+// more a moment later: a check put back by the page must be back at once
+// and stay.
+TEST_P(SingleChoice, users_single_choice)
 {
+    const ChoiceRow& row = GetParam();
     World world;
     Process setup;
-    HWND page = UsersPage(world, setup, users);
-    if (!page)
-        return;
+    HWND page = UsersPage(world, setup, row.users);
+    ASSERT_TRUE(page);
     RemoteListView list(Control(page, IDC_USERLIST));
     EXPECT_EQ(Checks(list), RowZeroChecked(static_cast<std::size_t>(list.Count())));
     int n = 0;
-    for (const Step& s : steps) {
+    for (const Step& s : row.steps) {
         SCOPED_TRACE("step " + std::to_string(++n));
         POINT at;
         bool done = false;
@@ -304,49 +340,7 @@ void RunSteps(const std::string& users, std::initializer_list<Step> steps)
     EXPECT_EQ(CurrentDialog(setup.Pid()), page);
 }
 
-const char kThree[] = "Alice\nBob\nCarol\n";
-
-}  // namespace
-
-TEST_F(Thai, users_click_text_makes_the_only_checked_row)
-{
-    RunSteps(kThree, {{Act::Text, 2, "001", 2}, {Act::Text, 1, "010", 1}, {Act::Text, 1, "010", 1},
-                      {Act::Text, 0, "100", 0}});
-}
-
-TEST_F(Thai, users_click_unchecked_box_clears_every_other)
-{
-    RunSteps(kThree, {{Act::Box, 2, "001", 2}, {Act::Box, 1, "010", 1}, {Act::Box, 0, "100", 0}});
-}
-
-// Unchecking the checked row does not stick: on a fresh page, where row 0
-// is checked but not selected, and on a row checked by clicking its text.
-TEST_F(Thai, users_clearing_the_checked_box_does_not_stick)
-{
-    RunSteps(kThree, {{Act::Box, 0, "100", 0}, {Act::Text, 1, "010", 1}, {Act::Box, 1, "010", 1},
-                      {Act::Box, 1, "010", 1}});
-}
-
-TEST_F(Thai, users_click_below_rows_changes_no_check)
-{
-    RunSteps(kThree, {{Act::Below, 0, "100", -2}, {Act::Text, 2, "001", 2}, {Act::Below, 0, "001", -2},
-                      {Act::Box, 1, "010", 1}, {Act::Below, 0, "010", -2}});
-}
-
-// The selection moved by keys takes the check with it; Space on the checked
-// selected row does not clear it.
-TEST_F(Thai, users_arrow_keys_move_the_check)
-{
-    RunSteps(kThree, {{Act::Text, 0, "100", 0}, {Act::Key, VK_DOWN, "010", 1}, {Act::Key, VK_DOWN, "001", 2},
-                      {Act::Key, VK_DOWN, "001", 2}, {Act::Key, VK_UP, "010", 1}, {Act::Key, VK_SPACE, "010", 1},
-                      {Act::Key, VK_HOME, "100", 0}, {Act::Key, VK_END, "001", 2}});
-}
-
-TEST_F(Thai, users_single_row_stays_checked)
-{
-    RunSteps("Alice\n", {{Act::Box, 0, "1", 0}, {Act::Box, 0, "1", 0}, {Act::Text, 0, "1", 0},
-                         {Act::Below, 0, "1", -2}, {Act::Key, VK_SPACE, "1", -2}});
-}
+E2E_ROWS(Thai, SingleChoice, kChoiceRows);
 
 // A list longer than the page: laid out with its scroll bar when shown, and
 // the keys carry the one check down to the last row, scrolled into view, and
