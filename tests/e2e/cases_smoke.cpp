@@ -40,48 +40,44 @@ const CancelRow kCancelRows[] = {
 
 using CancelOn = Rows<CancelRow>;
 
-void CheckButtonLabels(HWND page)
+// The disclaimer's Thai buttons, its text and no caption bar. The pages are
+// Unicode dialogs: their Thai labels do not go through the ANSI code page,
+// which in an English locale has no Thai letters. In the Thai locale they
+// read the same in the program's code page, 874.
+void CheckDisclaimerPage(const char* picture)
 {
-    EXPECT_EQ(TextW(Control(page, IDOK)), kAccept);
-    EXPECT_EQ(TextW(Control(page, IDCANCEL)), kDecline);
-    EXPECT_TRUE(IsShown(Control(page, IDOK)) && IsEnabled(Control(page, IDOK)));
-    EXPECT_TRUE(IsShown(Control(page, IDCANCEL)) && IsEnabled(Control(page, IDCANCEL)));
+    World world;
+    Process setup;
+    Page page = LaidOutAtDisclaimer(world, setup);
+    ASSERT_TRUE(page.hwnd);
+    EXPECT_EQ(TextW(Control(page.hwnd, IDOK)), kAccept);
+    EXPECT_EQ(TextW(Control(page.hwnd, IDCANCEL)), kDecline);
+    EXPECT_TRUE(IsShown(Control(page.hwnd, IDOK)) && IsEnabled(Control(page.hwnd, IDOK)));
+    EXPECT_TRUE(IsShown(Control(page.hwnd, IDCANCEL)) && IsEnabled(Control(page.hwnd, IDCANCEL)));
+    if (GetACP() == kThaiCodePage) {
+        EXPECT_EQ(TextA(Control(page.hwnd, IDOK)), std::string("\xC2\xCD\xC1\xC3\xD1\xBA"));
+    }
+    EXPECT_TRUE(TextW(Control(page.hwnd, IDC_TEXT)).find(L"Disclaimer") != std::wstring::npos);
+    EXPECT_TRUE((Style(page.hwnd) & WS_CAPTION) != WS_CAPTION);
+    Screenshot(page.hwnd, picture);
+    setup.Kill();
 }
 
 }  // namespace
 
 TEST_F(Thai, disclaimer_shows_thai_buttons)
 {
-    World world;
-    Process setup;
-    Page page = LaidOutAtDisclaimer(world, setup);
-    if (!page.hwnd)
-        return;
-    CheckButtonLabels(page.hwnd);
-    // The same labels in the program's code page, 874.
-    EXPECT_EQ(TextA(Control(page.hwnd, IDOK)), std::string("\xC2\xCD\xC1\xC3\xD1\xBA"));
-    EXPECT_TRUE(TextW(Control(page.hwnd, IDC_TEXT)).find(L"Disclaimer") != std::wstring::npos);
-    // A page has no caption bar.
-    EXPECT_TRUE((Style(page.hwnd) & WS_CAPTION) != WS_CAPTION);
-    Screenshot(page.hwnd, "disclaimer");
-    setup.Kill();
+    CheckDisclaimerPage("disclaimer");
 }
 
-// The pages are Unicode dialogs: their Thai labels do not go through the
-// ANSI code page, which in an English locale has no Thai letters.
 TEST_F(English, disclaimer_keeps_thai_buttons_in_english_locale)
 {
-    World world;
-    Process setup;
-    Page page = LaidOutAtDisclaimer(world, setup);
-    if (!page.hwnd)
-        return;
-    CheckButtonLabels(page.hwnd);
-    Screenshot(page.hwnd, "disclaimer-en");
-    setup.Kill();
+    CheckDisclaimerPage("disclaimer-en");
 }
 
-TEST_F(Thai, disclaimer_text_is_read_only)
+// The text box takes keys and scrolls, by keyboard and by mouse, but typing
+// into it and deleting from it change nothing.
+TEST_F(Thai, disclaimer_text_scrolls_and_is_read_only)
 {
     World world;
     Process setup;
@@ -90,34 +86,10 @@ TEST_F(Thai, disclaimer_text_is_read_only)
     ASSERT_TRUE(edit);
     EXPECT_TRUE(IsReadOnly(edit));
     EXPECT_TRUE(Style(edit) & ES_MULTILINE);
-    std::wstring before = TextW(edit);
-    EXPECT_TRUE(!before.empty());
-    // Keys reach the box (Ctrl+Home and Ctrl+End scroll it), but typing into
-    // it and deleting from it change nothing.
-    ClickControl(edit);
-    PressKeys(page.hwnd, {VK_CONTROL}, VK_HOME);
-    EXPECT_TRUE(WaitUntil([&] { return VScroll(edit).AtTop(); }, 2000));
-    PressKeys(page.hwnd, {VK_CONTROL}, VK_END);
-    EXPECT_TRUE(WaitUntil([&] { return VScroll(edit).AtBottom(); }, 2000));
-    TypeText(page.hwnd, L"xyz");
-    PressKey(page.hwnd, VK_BACK);
-    PressKeys(page.hwnd, {VK_CONTROL}, VK_HOME);
-    PressKey(page.hwnd, VK_DELETE);
-    Settle(page.hwnd);
-    EXPECT_EQ(TextW(edit), before);
-    EXPECT_EQ(CurrentDialog(setup.Pid()), page.hwnd);
-    setup.Kill();
-}
-
-TEST_F(Thai, disclaimer_text_scrolls_to_the_end)
-{
-    World world;
-    Process setup;
-    Page page = LaidOutAtDisclaimer(world, setup);
-    HWND edit = Control(page.hwnd, IDC_TEXT);
-    ASSERT_TRUE(edit);
     EXPECT_TRUE(Style(edit) & WS_VSCROLL);
     ASSERT_TRUE(VScroll(edit).ok);
+    const std::wstring before = TextW(edit);
+    EXPECT_TRUE(!before.empty());
 
     // By keyboard: Ctrl+Home and Ctrl+End in the box. The whole text does
     // not fit, so the two ends are different places.
@@ -129,8 +101,13 @@ TEST_F(Thai, disclaimer_text_scrolls_to_the_end)
     PressKeys(page.hwnd, {VK_CONTROL}, VK_END);
     EXPECT_TRUE(WaitUntil([&] { return VScroll(edit).AtBottom(); }, 2000));
     EXPECT_TRUE(FirstVisibleLine(edit) > 0);
+    TypeText(page.hwnd, L"xyz");
+    PressKey(page.hwnd, VK_BACK);
     PressKeys(page.hwnd, {VK_CONTROL}, VK_HOME);
     EXPECT_TRUE(WaitUntil([&] { return VScroll(edit).AtTop(); }, 2000));
+    PressKey(page.hwnd, VK_DELETE);
+    Settle(page.hwnd);
+    EXPECT_EQ(TextW(edit), before);
 
     // By mouse: clicks on the scroll bar below its thumb page down.
     RECT r;
@@ -138,37 +115,20 @@ TEST_F(Thai, disclaimer_text_scrolls_to_the_end)
     POINT lowTrack{r.right - GetSystemMetrics(SM_CXVSCROLL) / 2 - 1,
                    r.bottom - GetSystemMetrics(SM_CYVSCROLL) - 3};
     for (int i = 0; i < 20 && !VScroll(edit).AtBottom(); ++i) {
-        int before = VScroll(edit).pos;
+        int pos = VScroll(edit).pos;
         Click(page.hwnd, lowTrack);
-        bool moved = WaitUntil([&] { return VScroll(edit).pos > before; }, 2000);
+        bool moved = WaitUntil([&] { return VScroll(edit).pos > pos; }, 2000);
         ASSERT_TRUE(moved) << "a click below the thumb did not scroll";
     }
     EXPECT_TRUE(VScroll(edit).AtBottom());
     Screenshot(page.hwnd, "scrolled");
+    EXPECT_EQ(CurrentDialog(setup.Pid()), page.hwnd);
     setup.Kill();
 }
 
-TEST_F(Thai, disclaimer_accept_leads_to_mode)
-{
-    World world;
-    Process setup;
-    Page page = LaidOutAtDisclaimer(world, setup);
-    if (!page.hwnd)
-        return;
-    ClickItem(page.hwnd, IDOK);
-    Page mode = WaitFor(setup, PageKind::Mode, 10000, page.hwnd);
-    if (mode.hwnd) {
-        EXPECT_TRUE(!IsWindow(page.hwnd) || !IsWindowVisible(page.hwnd));
-        EXPECT_TRUE(IsChecked(Control(mode.hwnd, IDC_INSTALL)));
-        EXPECT_TRUE(!IsChecked(Control(mode.hwnd, IDC_UPDATE)));
-        EXPECT_EQ(TextW(Control(mode.hwnd, IDC_TEXT)), std::wstring(L"Install notes\r\n"));
-        Screenshot(mode.hwnd, "mode");
-    }
-    setup.Kill();
-}
-
-// The whole way through: the user's check box chosen with a real click, and
-// the package queued for that user by the stand-in library.
+// The whole way through: the disclaimer accepted, the mode page as it opens,
+// the user's check box chosen with a real click, and the package queued for
+// that user by the stand-in library.
 TEST_F(Thai, walk_queues_the_package_for_the_checked_user)
 {
     World world;
@@ -182,6 +142,12 @@ TEST_F(Thai, walk_queues_the_package_for_the_checked_user)
     Page mode = WaitFor(setup, PageKind::Mode, 10000, page.hwnd);
     if (!mode.hwnd)
         return;
+    // Accepted: the disclaimer gone, the mode page with Install chosen and its notes.
+    EXPECT_TRUE(!IsWindow(page.hwnd) || !IsWindowVisible(page.hwnd));
+    EXPECT_TRUE(IsChecked(Control(mode.hwnd, IDC_INSTALL)));
+    EXPECT_TRUE(!IsChecked(Control(mode.hwnd, IDC_UPDATE)));
+    EXPECT_EQ(TextW(Control(mode.hwnd, IDC_TEXT)), std::wstring(L"Install notes\r\n"));
+    Screenshot(mode.hwnd, "mode");
     ClickItem(mode.hwnd, IDOK);
     Page users = WaitFor(setup, PageKind::Users, 10000, mode.hwnd);
     if (!users.hwnd)
