@@ -226,14 +226,15 @@ const StateRow kMissingFileRows[] = {
 
 using MissingFile = Rows<StateRow>;
 
-const StateRow kUnreadableListRows[] = {
+const StateRow kListStateRows[] = {
     {"missing", FileState::Missing},
     {"held", FileState::Held},
     {"folder", FileState::Folder},
     {"written", FileState::Written},
+    {"read", FileState::Read},
 };
 
-using UnreadableList = Rows<StateRow>;
+using ListState = Rows<StateRow>;
 
 struct LimitRow {
     const char* name;
@@ -621,7 +622,7 @@ TEST_F(Thai, queue_reports_files_the_library_refused_then_retries)
 
 // A list that cannot be opened: the file-error box, nothing queued, and a
 // retry once it can. One that another program only reads is read.
-TEST_P(UnreadableList, queue_unreadable_list_shows_the_file_error)
+TEST_P(ListState, queue_reads_the_list_or_shows_the_file_error)
 {
     const FileState state = GetParam().state;
     World world;
@@ -632,32 +633,20 @@ TEST_P(UnreadableList, queue_unreadable_list_shows_the_file_error)
     Page users = StartAtUsers(world, setup);
     if (!users.hwnd)
         return;
-    ClickItem(users.hwnd, IDOK);
-    MessageBoxInfo box = ExpectFileError(setup, users.hwnd, world.InstallerPath("install.cfg"),
-                                         state == FileState::Held ? "list-held" : nullptr);
-    EXPECT_EQ(HasNotFoundHint(box), state == FileState::Missing);
-    CheckNothingQueued(world);
-    held.reset();
-    MakeFile(world, "install.cfg", FileState::Good, "a.prc\n");
+    if (state != FileState::Read) {
+        ClickItem(users.hwnd, IDOK);
+        MessageBoxInfo box = ExpectFileError(setup, users.hwnd, world.InstallerPath("install.cfg"),
+                                             state == FileState::Held ? "list-held" : nullptr);
+        EXPECT_EQ(HasNotFoundHint(box), state == FileState::Missing);
+        CheckNothingQueued(world);
+        held.reset();
+        MakeFile(world, "install.cfg", FileState::Good, "a.prc\n");
+    }
     ConfirmUsers(setup, users.hwnd);
     CheckQueue(world, "Alice", {"a.prc"});
 }
 
-E2E_ROWS(Thai, UnreadableList, kUnreadableListRows);
-
-TEST_F(Thai, queue_reads_a_list_another_program_is_reading)
-{
-    World world;
-    Process setup;
-    ASSERT_TRUE(LayOut(world));
-    ASSERT_TRUE(PutPackageFile(world, "a.prc"));
-    std::unique_ptr<HeldFile> held = MakeFile(world, "install.cfg", FileState::Read, "a.prc\n");
-    Page users = StartAtUsers(world, setup);
-    if (!users.hwnd)
-        return;
-    ConfirmUsers(setup, users.hwnd);
-    CheckQueue(world, "Alice", {"a.prc"});
-}
+E2E_ROWS(Thai, ListState, kListStateRows);
 
 // setup.exe alone in its folder, as Windows runs it from inside a zip file:
 // each file error says what to do, the pages stay as they are, nothing is
