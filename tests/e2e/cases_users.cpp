@@ -22,10 +22,19 @@ HWND LaidOutToUsers(World& world, Process& setup)
     return PutPackage(world) ? PassToUsers(world, setup) : nullptr;
 }
 
-HWND UsersPage(World& world, Process& setup, const std::string& users)
-{
-    return world.StandardPalm(users) && PutPackage(world) ? StartAtUsers(world, setup).hwnd : nullptr;
-}
+// setup.exe of a fresh world, with the package and a Palm Desktop of these
+// users, on the users page; and the page's list.
+struct UsersPageOf {
+    explicit UsersPageOf(const std::string& users)
+        : page(world.StandardPalm(users) && PutPackage(world) ? StartAtUsers(world, setup).hwnd : nullptr),
+          list(Control(page, IDC_USERLIST))
+    {
+    }
+    World world;
+    Process setup;
+    HWND page;
+    RemoteListView list;
+};
 
 // "1" for a checked row, "0" for an unchecked one.
 std::string Checks(RemoteListView& list)
@@ -150,29 +159,24 @@ using Library = Rows<LibraryRow>;
 // asked, and released before the page waits for the user.
 TEST_F(Thai, users_list_style_column_and_library_calls)
 {
-    World world;
-    Process setup;
-    HWND page = UsersPage(world, setup, "Carol\nalice\nBob\n");
-    if (!page)
-        return;
-    HWND hwnd = Control(page, IDC_USERLIST);
-    RemoteListView list(hwnd);
-    EXPECT_EQ(list.Rows(), (Lines{"alice", "Bob", "Carol"}));
-    EXPECT_EQ(Checks(list), std::string("100"));
-    EXPECT_EQ(list.ExtendedStyle(), static_cast<DWORD>(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT));
+    UsersPageOf on("Carol\nalice\nBob\n");
+    ASSERT_TRUE(on.page);
+    EXPECT_EQ(on.list.Rows(), (Lines{"alice", "Bob", "Carol"}));
+    EXPECT_EQ(Checks(on.list), std::string("100"));
+    EXPECT_EQ(on.list.ExtendedStyle(), static_cast<DWORD>(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT));
     std::string heading;
     int width = 0, format = -1;
-    ASSERT_TRUE(list.Column(0, &heading, &width, &format));
+    ASSERT_TRUE(on.list.Column(0, &heading, &width, &format));
     EXPECT_EQ(heading, std::string("U"));
     EXPECT_EQ(format & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
     RECT r;
-    GetWindowRect(hwnd, &r);
-    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+    GetWindowRect(on.list.Hwnd(), &r);
+    MapWindowPoints(nullptr, on.page, reinterpret_cast<POINT*>(&r), 2);
     EXPECT_EQ(width, r.right - 200);
-    EXPECT_TRUE(!list.Column(1, nullptr));
-    EXPECT_EQ(world.CallLines(), (Lines{"attach", "PltGetUserCount 3", "PltGetUser 0 0", "PltGetUser 1 0",
-                                       "PltGetUser 2 0", "detach"}));
-    Screenshot(page, "users");
+    EXPECT_TRUE(!on.list.Column(1, nullptr));
+    EXPECT_EQ(on.world.CallLines(), (Lines{"attach", "PltGetUserCount 3", "PltGetUser 0 0", "PltGetUser 1 0",
+                                          "PltGetUser 2 0", "detach"}));
+    Screenshot(on.page, "users");
 }
 
 // The rows in the order of the folded names, compared byte by byte as
@@ -182,16 +186,13 @@ TEST_F(Thai, users_list_style_column_and_library_calls)
 TEST_P(Order, users_list_order)
 {
     const OrderRow& row = GetParam();
-    World world;
-    Process setup;
-    HWND page = UsersPage(world, setup, UsersFile(row.reported));
-    ASSERT_TRUE(page);
-    RemoteListView list(Control(page, IDC_USERLIST));
-    EXPECT_EQ(list.Rows(), row.listed);
-    EXPECT_EQ(Checks(list), RowZeroChecked(row.listed.size()));
+    UsersPageOf on(UsersFile(row.reported));
+    ASSERT_TRUE(on.page);
+    EXPECT_EQ(on.list.Rows(), row.listed);
+    EXPECT_EQ(Checks(on.list), RowZeroChecked(row.listed.size()));
     if (row.listed[0] == "\xA1\xC1\xC5") {
-        EXPECT_EQ(list.TextW(0), std::wstring(L"\u0E01\u0E21\u0E25"));
-        Screenshot(page, "thai");
+        EXPECT_EQ(on.list.TextW(0), std::wstring(L"\u0E01\u0E21\u0E25"));
+        Screenshot(on.page, "thai");
     }
 }
 
@@ -202,17 +203,14 @@ E2E_ROWS(Thai, Order, kOrderRows);
 TEST_P(Limits, users_list_limits)
 {
     const LimitRow& row = GetParam();
-    World world;
-    Process setup;
-    HWND page = UsersPage(world, setup, row.users);
-    ASSERT_TRUE(page);
-    RemoteListView list(Control(page, IDC_USERLIST));
-    EXPECT_EQ(list.Rows(), row.listed);
-    EXPECT_EQ(Checks(list), RowZeroChecked(row.listed.size()));
+    UsersPageOf on(row.users);
+    ASSERT_TRUE(on.page);
+    EXPECT_EQ(on.list.Rows(), row.listed);
+    EXPECT_EQ(Checks(on.list), RowZeroChecked(row.listed.size()));
     if (!row.calls.empty()) {
-        EXPECT_EQ(world.CallLines(), row.calls);
+        EXPECT_EQ(on.world.CallLines(), row.calls);
     }
-    EXPECT_TRUE(setup.Running());
+    EXPECT_TRUE(on.setup.Running());
 }
 
 E2E_ROWS(Thai, Limits, kLimitRows);
@@ -308,36 +306,33 @@ using SingleChoice = Rows<ChoiceRow>;
 TEST_P(SingleChoice, users_single_choice)
 {
     const ChoiceRow& row = GetParam();
-    World world;
-    Process setup;
-    HWND page = UsersPage(world, setup, row.users);
-    ASSERT_TRUE(page);
-    RemoteListView list(Control(page, IDC_USERLIST));
-    EXPECT_EQ(Checks(list), RowZeroChecked(static_cast<std::size_t>(list.Count())));
+    UsersPageOf on(row.users);
+    ASSERT_TRUE(on.page);
+    EXPECT_EQ(Checks(on.list), RowZeroChecked(static_cast<std::size_t>(on.list.Count())));
     int n = 0;
     for (const Step& s : row.steps) {
         SCOPED_TRACE("step " + std::to_string(++n));
         POINT at;
         bool done = false;
         switch (s.act) {
-        case Act::Text: done = list.TextPoint(s.arg, &at) && Click(page, at); break;
-        case Act::Box: done = list.CheckBoxPoint(s.arg, &at) && Click(page, at); break;
-        case Act::Below: done = list.EmptyAreaPoint(&at) && Click(page, at); break;
-        case Act::Key: done = PressKey(page, static_cast<WORD>(s.arg)); break;
+        case Act::Text: done = on.list.TextPoint(s.arg, &at) && Click(on.page, at); break;
+        case Act::Box: done = on.list.CheckBoxPoint(s.arg, &at) && Click(on.page, at); break;
+        case Act::Below: done = on.list.EmptyAreaPoint(&at) && Click(on.page, at); break;
+        case Act::Key: done = PressKey(on.page, static_cast<WORD>(s.arg)); break;
         }
         ASSERT_TRUE(done) << "input failed";
-        WaitUntil([&] { return Checks(list) == s.checks; }, 2000);
-        Settle(page, 200);
-        EXPECT_EQ(Checks(list), std::string(s.checks));
+        WaitUntil([&] { return Checks(on.list) == s.checks; }, 2000);
+        Settle(on.page, 200);
+        EXPECT_EQ(Checks(on.list), std::string(s.checks));
         if (s.selected != -2) {
             int selected = -1;
-            for (int i = 0; i < list.Count(); ++i)
-                selected = list.Selected(i) ? i : selected;
+            for (int i = 0; i < on.list.Count(); ++i)
+                selected = on.list.Selected(i) ? i : selected;
             EXPECT_EQ(selected, s.selected);
         }
     }
-    Screenshot(page, "end");
-    EXPECT_EQ(CurrentDialog(setup.Pid()), page);
+    Screenshot(on.page, "end");
+    EXPECT_EQ(CurrentDialog(on.setup.Pid()), on.page);
 }
 
 E2E_ROWS(Thai, SingleChoice, kChoiceRows);
@@ -347,29 +342,24 @@ E2E_ROWS(Thai, SingleChoice, kChoiceRows);
 // back.
 TEST_F(Thai, users_long_list_scrolls_with_the_check)
 {
-    World world;
-    Process setup;
-    HWND page = UsersPage(world, setup, "#many=100,49\n");
-    if (!page)
-        return;
-    HWND hwnd = Control(page, IDC_USERLIST);
-    RemoteListView list(hwnd);
-    const int n = list.Count();
+    UsersPageOf on("#many=100,49\n");
+    ASSERT_TRUE(on.page);
+    const int n = on.list.Count();
     ASSERT_EQ(n, 100);
-    EXPECT_EQ(Checks(list), RowZeroChecked(n));
-    EXPECT_TRUE(GetWindowLongW(hwnd, GWL_STYLE) & WS_VSCROLL);
-    EXPECT_LT(list.CountPerPage(), n);
+    EXPECT_EQ(Checks(on.list), RowZeroChecked(n));
+    EXPECT_TRUE(GetWindowLongW(on.list.Hwnd(), GWL_STYLE) & WS_VSCROLL);
+    EXPECT_LT(on.list.CountPerPage(), n);
 
     POINT at;
-    ASSERT_TRUE(list.TextPoint(0, &at) && Click(page, at));
-    ASSERT_TRUE(PressKey(page, VK_END));
+    ASSERT_TRUE(on.list.TextPoint(0, &at) && Click(on.page, at));
+    ASSERT_TRUE(PressKey(on.page, VK_END));
     const std::string last = std::string(n - 1, '0') + "1";
-    EXPECT_TRUE(WaitUntil([&] { return Checks(list) == last; }, 2000)) << Checks(list);
-    EXPECT_TRUE(list.Selected(n - 1));
-    EXPECT_EQ(list.TopIndex(), n - list.CountPerPage());
+    EXPECT_TRUE(WaitUntil([&] { return Checks(on.list) == last; }, 2000)) << Checks(on.list);
+    EXPECT_TRUE(on.list.Selected(n - 1));
+    EXPECT_EQ(on.list.TopIndex(), n - on.list.CountPerPage());
 
-    ASSERT_TRUE(PressKey(page, VK_HOME));
-    EXPECT_TRUE(WaitUntil([&] { return Checks(list) == RowZeroChecked(n); }, 2000)) << Checks(list);
-    EXPECT_EQ(list.TopIndex(), 0);
-    Screenshot(page, "long");
+    ASSERT_TRUE(PressKey(on.page, VK_HOME));
+    EXPECT_TRUE(WaitUntil([&] { return Checks(on.list) == RowZeroChecked(n); }, 2000)) << Checks(on.list);
+    EXPECT_EQ(on.list.TopIndex(), 0);
+    Screenshot(on.page, "long");
 }
