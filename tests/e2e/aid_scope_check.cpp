@@ -32,12 +32,15 @@ bool Loaded(const char* path)
 
 int main(int argc, char** argv)
 {
-    // The stand-in in a folder of its own, with two users.
+    // The stand-in in a folder of its own, with two users. Wine hands out the
+    // same process ids again in the same prefix: a folder an earlier run of
+    // this id left (killed before it removed it) is taken over.
     char temp[MAX_PATH];
     ::GetTempPathA(MAX_PATH, temp);
     std::string folder = std::string(temp) + "aid-scope-" + std::to_string(::GetCurrentProcessId());
     std::string library = folder + "\\Instaide.dll";
-    if (argc < 2 || !::CreateDirectoryA(folder.c_str(), nullptr) || !::CopyFileA(argv[1], library.c_str(), FALSE)) {
+    bool made = ::CreateDirectoryA(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
+    if (argc < 2 || !made || !::CopyFileA(argv[1], library.c_str(), FALSE)) {
         std::printf("usage: aid-scope-check <Instaide.dll>: cannot lay it out in %s\n", folder.c_str());
         return 2;
     }
@@ -65,6 +68,10 @@ int main(int argc, char** argv)
         Check(again.BindInstallEntry(&owner) == CInstallAid::Bound, "a scope binds once none is open");
     }
     Check(!Loaded(library.c_str()), "and releases it");
+
+    for (const char* name : {"Instaide.dll", "users.txt", "calls.log"})
+        ::DeleteFileA((folder + "\\" + name).c_str());
+    ::RemoveDirectoryA(folder.c_str());
 
     std::printf("%d passed, %d failed\n", g_passed, g_failed);
     return g_failed == 0 ? 0 : 1;

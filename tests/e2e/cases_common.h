@@ -5,6 +5,7 @@
 #include "tests/e2e/harness.h"
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 
 namespace e2e {
@@ -25,5 +26,24 @@ MessageBoxInfo ExpectFileError(const Process& setup, HWND page, const std::strin
 // Cancel on a page (the finish page's only button is Cancel too) ends the
 // program without another page.
 void ExpectCancelEnds(Process& setup, HWND page);
+// A page that refused something is still there, the one shown, and still
+// ends the program when cancelled.
+void ExpectLivesOn(Process& setup, HWND page);
+
+// What the file-error box adds, after the system's reason, when a file of
+// the package is not there; and whether a box says it.
+extern const char kNotFoundHint[];
+bool HasNotFoundHint(const MessageBoxInfo& box);
+
+// Held: open with no sharing. Read: open for reading by another program
+// that lets others read too, as a sync client, the search indexer or a virus
+// scanner holds a file just unpacked. Written: open for writing by a
+// program that lets others read and write.
+enum class FileState { Good, Missing, Held, Folder, Read, Written };
+const char* StateName(FileState state);
+// Leaves the installer's file `name` in that state, with these bytes where
+// it is a file; a file open in another program is held by the returned object.
+std::unique_ptr<HeldFile> MakeFile(World& world, const std::string& name, FileState state,
+                                   const std::string& bytes);
 
 }  // namespace e2e

@@ -127,61 +127,98 @@ void CheckNotesDecoded()
     EXPECT_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
 }
 
-// The file-error box naming the path in the system's code page, with the
-// system's description of `error`; dismissed.
-void ExpectReadError(const Process& setup, HWND page, const std::string& path, DWORD error)
+// Notes of exactly the size limit: lines of Thai, then 'x's.
+std::string NotesOfTheLimit()
 {
-    MessageBoxInfo box = ExpectFileError(setup, page, path);
-    EXPECT_NE(box.text.find(SystemText(error)), std::wstring::npos) << Utf8(box.text) << " lacks "
-                                                                      << Utf8(SystemText(error));
-}
-
-// An installer folder named in the system's code page; Thai notes shown, then
-// files that cannot be shown: each gives the file-error box, the choice is
-// taken and the box keeps the Thai text it showed. Notes of exactly the size
-// limit are still shown. The world's name is the locale's too: the harness
-// clears a world through the code page it runs in, which cannot name the
-// other locale's folder.
-void CheckNotesErrors(const std::string& worldName, const std::string& folder)
-{
-    World world(worldName, folder);
-    Process setup;
-    ASSERT_TRUE(world.Ok() && world.PutInstallerFile("install.tms", kThaiWord) && world.StandardPalm("Alice\n"));
-    Page mode = StartAtMode(world, setup);
-    ASSERT_TRUE(mode.hwnd);
-    HWND notes = Control(mode.hwnd, IDC_TEXT);
-    EXPECT_EQ(TextW(notes), std::wstring(kThaiWordW));
-
-    ClickItem(mode.hwnd, IDC_UPDATE);   // no update.tms
-    ExpectReadError(setup, mode.hwnd, world.InstallerPath("update.tms"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(TextW(notes), std::wstring(kThaiWordW));
-    EXPECT_TRUE(IsChecked(Control(mode.hwnd, IDC_UPDATE)));
-    {
-        HeldFile held(world.InstallerPath("install.tms"));
-        ASSERT_TRUE(held.Ok());
-        ClickItem(mode.hwnd, IDC_INSTALL);
-        ExpectReadError(setup, mode.hwnd, world.InstallerPath("install.tms"), ERROR_SHARING_VIOLATION);
-        EXPECT_EQ(TextW(notes), std::wstring(kThaiWordW));
-        EXPECT_TRUE(IsChecked(Control(mode.hwnd, IDC_INSTALL)));
-    }
-
-    // Lines of Thai up to the limit exactly, then one byte more.
     std::string line = std::string(kInstallingWord) + "\r\n";
     std::string full;
     while (full.size() + line.size() <= kNotesLimit)
         full += line;
     full.append(kNotesLimit - full.size(), 'x');
-    ASSERT_EQ(full.size(), kNotesLimit);
-    ASSERT_TRUE(world.PutInstallerFile("update.tms", full + "x"));
-    ClickItem(mode.hwnd, IDC_UPDATE);
-    ExpectReadError(setup, mode.hwnd, world.InstallerPath("update.tms"), ERROR_FILE_TOO_LARGE);
-    EXPECT_EQ(TextW(notes), std::wstring(kThaiWordW));
+    return full;
+}
 
-    ASSERT_TRUE(world.PutInstallerFile("update.tms", full));
-    std::wstring shown = Thai874(full);
+// A click on a button whose notes file is left in `state` with `bytes`:
+// the box shows them, or the file-error box quotes the system's `error`.
+struct NotesStep {
+    int button;
+    FileState state;
+    std::string bytes;
+    DWORD error;   // 0: shown
+};
+
+// An installer folder named in the system's code page whose install notes
+// are a folder: the mode page opens over the file-error box, empty, then
+// shows the Thai update notes. Then every kind of notes file that cannot be
+// shown, for both buttons: each gives the file-error box naming the path in
+// the system's code page with the system's reason (only a file that is not
+// there points at the package's folder), the choice is taken and the box
+// keeps the Thai text it showed. A file another program only reads, and
+// notes of exactly the size limit, are shown. The world's name is the
+// locale's too: the harness clears a world through the code page it runs
+// in, which cannot name the other locale's folder.
+void CheckNotesErrors(const std::string& worldName, const std::string& folder)
+{
+    const std::string full = NotesOfTheLimit();
+    ASSERT_EQ(full.size(), kNotesLimit);
+    const NotesStep steps[] = {
+        {IDC_INSTALL, FileState::Missing, "", ERROR_FILE_NOT_FOUND},
+        {IDC_INSTALL, FileState::Good, kInstallingWord, 0},
+        {IDC_UPDATE, FileState::Missing, "", ERROR_FILE_NOT_FOUND},
+        {IDC_UPDATE, FileState::Good, kReleaseWord, 0},
+        {IDC_INSTALL, FileState::Held, kThaiWord, ERROR_SHARING_VIOLATION},
+        {IDC_UPDATE, FileState::Held, kThaiWord, ERROR_SHARING_VIOLATION},
+        {IDC_INSTALL, FileState::Good, kThaiWord, 0},
+        {IDC_UPDATE, FileState::Folder, "", ERROR_ACCESS_DENIED},
+        {IDC_INSTALL, FileState::Folder, "", ERROR_ACCESS_DENIED},
+        {IDC_UPDATE, FileState::Written, kThaiWord, ERROR_SHARING_VIOLATION},
+        {IDC_INSTALL, FileState::Written, kThaiWord, ERROR_SHARING_VIOLATION},
+        {IDC_UPDATE, FileState::Read, kReleaseWord, 0},
+        {IDC_INSTALL, FileState::Read, kInstallingWord, 0},
+        {IDC_UPDATE, FileState::Good, full + "x", ERROR_FILE_TOO_LARGE},
+        {IDC_UPDATE, FileState::Good, full, 0},
+    };
+    World world(worldName, folder);
+    Process setup;
+    ASSERT_TRUE(world.Ok() && world.PutInstallerFile("update.tms", kThaiWord) && world.StandardPalm("Alice\n"));
+    ASSERT_TRUE(MakeDirs(world.InstallerPath("install.tms")));
+    ASSERT_TRUE(setup.Start(world));
+    Page disclaimer = WaitFor(setup, PageKind::Disclaimer);
+    ASSERT_TRUE(disclaimer.hwnd);
+    ClickItem(disclaimer.hwnd, IDOK);
+    MessageBoxInfo box = ExpectFileError(setup, nullptr, world.InstallerPath("install.tms"));
+    EXPECT_NE(box.text.find(SystemText(ERROR_ACCESS_DENIED)), std::wstring::npos) << Utf8(box.text);
+    EXPECT_EQ(Classify(box.owner), PageKind::Mode);
+    Page mode = WaitFor(setup, PageKind::Mode, 5000);
+    ASSERT_TRUE(mode.hwnd);
+    HWND notes = Control(mode.hwnd, IDC_TEXT);
+    EXPECT_EQ(TextW(notes), std::wstring());
+    EXPECT_TRUE(IsChecked(Control(mode.hwnd, IDC_INSTALL)));
     ClickItem(mode.hwnd, IDC_UPDATE);
-    EXPECT_TRUE(WaitUntil([&] { return TextW(notes) == shown; }, 10000, 100))
-        << "the notes at the size limit are not shown whole";
+    EXPECT_TRUE(WaitUntil([&] { return TextW(notes) == kThaiWordW; }, 3000));
+
+    // A picture of the first file-error box over the page, per locale.
+    std::string shot = "notes-error-cp" + std::to_string(GetACP());
+    for (const NotesStep& step : steps) {
+        const char* file = step.button == IDC_INSTALL ? "install.tms" : "update.tms";
+        SCOPED_TRACE(std::string(file) + " " + StateName(step.state) + ", " + std::to_string(step.bytes.size()) +
+                     " bytes");
+        std::unique_ptr<HeldFile> held = MakeFile(world, file, step.state, step.bytes);
+        std::wstring before = TextW(notes);
+        ClickItem(mode.hwnd, step.button);
+        if (step.error) {
+            box = ExpectFileError(setup, mode.hwnd, world.InstallerPath(file), shot.empty() ? nullptr : shot.c_str());
+            shot.clear();
+            EXPECT_NE(box.text.find(SystemText(step.error)), std::wstring::npos) << Utf8(box.text);
+            EXPECT_EQ(HasNotFoundHint(box), step.state == FileState::Missing);
+            EXPECT_EQ(TextW(notes), before);
+        } else {
+            std::wstring shown = Thai874(step.bytes);
+            EXPECT_TRUE(WaitUntil([&] { return TextW(notes) == shown; }, 10000, 100)) << "not shown whole";
+            EXPECT_EQ(CurrentDialog(setup.Pid()), mode.hwnd);
+        }
+        EXPECT_TRUE(IsChecked(Control(mode.hwnd, step.button)));
+    }
 
     // Still a working page.
     ClickItem(mode.hwnd, IDOK);

@@ -177,6 +177,31 @@ private:
     bool m_ok = false;
 };
 
+// Common controls that cannot be used: none at all, or the system folder's
+// alone (no side-by-side Common Controls 6) replaced by a damaged copy.
+struct ControlsRow {
+    const char* name;
+    const char* copy;               // the copy, in place of the system's; null: none at all
+    std::vector<const char*> says;  // in the box
+    bool reason;                    // the box gives Windows' reason, "(error N)" or that it gave none
+    const char* asked;              // what the copy was asked, its trace; null: not compared
+};
+
+const ControlsRow kControlsRows[] = {
+    {"none", nullptr, {"common controls", "comctl32.dll", "Nothing has been installed."}, true, nullptr},
+    // Registers no list view: the users page cannot be created.
+    {"without_a_list_view", "planted-comctl32\\comctl32.dll", {"HotSync user page", "Nothing has been installed."},
+     true, nullptr},
+    // The system folder's comctl32 is asked only for the classes it knows
+    // (its version 5.82 refuses the whole call when asked for the standard
+    // classes of version 6, so "1", ICC_LISTVIEW_CLASSES alone), and a
+    // refusal is a comctl32 that cannot be used.
+    {"refusing_the_list", "refusing-comctl32\\comctl32.dll",
+     {"common controls", "InitCommonControlsEx", "Nothing has been installed."}, false, "1"},
+};
+
+using UnusableControls = Rows<ControlsRow>;
+
 // The library's variant that needs Companion.dll, and how.
 struct CompanionRow {
     const char* name;
@@ -324,15 +349,26 @@ TEST_F(Thai, system_dlls_beside_setup_are_never_loaded)
     EXPECT_EQ(Traces(world.InstallerDir()), std::vector<std::string>{});
 }
 
-// Without the common controls the user list cannot work: the user is told
-// when the mode page is left, and nothing is queued.
-TEST_F(Thai, without_common_controls_the_user_is_told)
+// Without usable common controls the user list cannot work: the user is
+// told in a box of no page as the mode page is left, nothing is queued and
+// no finish page claims the installation is complete.
+TEST_P(UnusableControls, common_controls_that_cannot_be_used_stop_the_run)
 {
+    const ControlsRow& row = GetParam();
     World world;
-    LoadOrder order(kSetupName, "comctl32", "");
-    Process setup;
+    LoadOrder order(kSetupName, "comctl32", row.copy ? "native,builtin" : "");
+    std::unique_ptr<NoSideBySideControls> systemFolderOnly;
+    std::unique_ptr<DamagedSystemFile> damaged;
     ASSERT_TRUE(LayOutRenamed(world, "Alice\n"));
     ASSERT_TRUE(order.Ok());
+    if (row.copy) {
+        systemFolderOnly.reset(new NoSideBySideControls);
+        ASSERT_TRUE(systemFolderOnly->Ok());
+        damaged.reset(new DamagedSystemFile("comctl32.dll", row.copy));
+        ASSERT_TRUE(damaged->Ok());
+    }
+
+    Process setup;
     ASSERT_TRUE(StartSetup(setup, world, world.InstallerDir()));
     HWND last = PassFirstPages(setup);
     if (!last)
@@ -341,81 +377,31 @@ TEST_F(Thai, without_common_controls_the_user_is_told)
     ASSERT_EQ(next.kind, PageKind::MessageBox);
     MessageBoxInfo box = ReadMessageBox(next.hwnd);
     EXPECT_EQ(box.caption, std::wstring(L"Error"));
-    EXPECT_TRUE(box.text.find(L"common controls") != std::wstring::npos);
-    EXPECT_TRUE(box.text.find(L"comctl32.dll") != std::wstring::npos);
-    EXPECT_TRUE(box.text.find(L"Nothing has been installed.") != std::wstring::npos);
+    for (const char* fragment : row.says)
+        EXPECT_NE(box.text.find(Widen(fragment)), std::wstring::npos) << fragment << " is not in " << Utf8(box.text);
+    if (row.reason) {
+        EXPECT_TRUE(box.text.find(L"(error ") != std::wstring::npos ||
+                    box.text.find(L"no reason") != std::wstring::npos);
+    }
     EXPECT_TRUE(box.owner == nullptr);
     EXPECT_TRUE(ShowsSystemIcon(box.hwnd, kStopIcon));
+    RecordProperty("box", Utf8(box.text));
     Screenshot(box.hwnd, "box");
     EXPECT_TRUE(PressMessageBoxOk(box.hwnd));
     EXPECT_TRUE(EndsWithoutPage(setup, 5000, box.hwnd));
     EXPECT_TRUE(world.CallLines().empty());
     EXPECT_TRUE(world.Queued("Alice").empty());
-}
-
-// A damaged system comctl32.dll that registers no list view: the users page
-// cannot be created. The user hears which page and why, nothing is queued,
-// and no finish page claims the installation is complete.
-TEST_F(Thai, page_that_cannot_be_shown_ends_the_run_without_finish_page)
-{
-    World world;
-    LoadOrder order(kSetupName, "comctl32", "native,builtin");
-    NoSideBySideControls systemFolderOnly;
-    ASSERT_TRUE(LayOutRenamed(world, "Alice\n"));
-    ASSERT_TRUE(order.Ok());
-    ASSERT_TRUE(systemFolderOnly.Ok());
-    DamagedSystemFile damaged("comctl32.dll", "planted-comctl32\\comctl32.dll");
-    ASSERT_TRUE(damaged.Ok());
-
-    Process setup;
-    ASSERT_TRUE(StartSetup(setup, world, world.InstallerDir()));
-    HWND last = PassFirstPages(setup);
-    if (!last)
-        return;
-    MessageBoxInfo box = ExpectError(setup, nullptr, L"Error", {"HotSync user page", "Nothing has been installed."},
-                                     "box");
-    if (!box.hwnd)
+    if (!damaged)
         return;
     // The damaged copy is the one in use, so the failure is the one meant.
-    EXPECT_TRUE(FileExists(damaged.Path() + ".loaded"));
-    EXPECT_TRUE(box.text.find(L"(error ") != std::wstring::npos || box.text.find(L"no reason") != std::wstring::npos);
-    RecordProperty("box", Utf8(box.text));
-    EXPECT_TRUE(EndsWithoutPage(setup, 5000, box.hwnd));
-    EXPECT_TRUE(world.CallLines().empty());
-    EXPECT_TRUE(world.Queued("Alice").empty());
-}
-
-// The system folder's comctl32 is asked only for the classes it knows (its
-// version 5.82 refuses the whole call when asked for the standard classes of
-// version 6), and a refusal is a comctl32 that cannot be used: the user is
-// told, nothing is queued and no finish page appears.
-TEST_F(Thai, common_controls_that_refuse_the_list_stop_the_run)
-{
-    World world;
-    LoadOrder order(kSetupName, "comctl32", "native,builtin");
-    NoSideBySideControls systemFolderOnly;
-    ASSERT_TRUE(LayOutRenamed(world, "Alice\n"));
-    ASSERT_TRUE(order.Ok());
-    ASSERT_TRUE(systemFolderOnly.Ok());
-    DamagedSystemFile refusing("comctl32.dll", "refusing-comctl32\\comctl32.dll");
-    ASSERT_TRUE(refusing.Ok());
-
-    Process setup;
-    ASSERT_TRUE(StartSetup(setup, world, world.InstallerDir()));
-    HWND last = PassFirstPages(setup);
-    if (!last)
-        return;
-    MessageBoxInfo box = ExpectError(setup, nullptr, nullptr,
-                                     {"common controls", "InitCommonControlsEx", "Nothing has been installed."});
-    if (!box.hwnd)
-        return;
     std::string asked;
-    EXPECT_TRUE(ReadBytes(refusing.Path() + ".loaded", &asked));
-    EXPECT_EQ(asked, "1");   // ICC_LISTVIEW_CLASSES alone
-    EXPECT_TRUE(EndsWithoutPage(setup, 5000, box.hwnd));
-    EXPECT_TRUE(world.CallLines().empty());
-    EXPECT_TRUE(world.Queued("Alice").empty());
+    EXPECT_TRUE(ReadBytes(damaged->Path() + ".loaded", &asked));
+    if (row.asked) {
+        EXPECT_EQ(asked, row.asked);
+    }
 }
+
+E2E_ROWS(Thai, UnusableControls, kControlsRows);
 
 // Running out of memory while the page is in the background, as when the
 // customer looks at another window meanwhile: the message box is the page's

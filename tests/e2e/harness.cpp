@@ -1550,6 +1550,21 @@ bool Click(HWND page, POINT screen)
         Fail("mouse did not reach " + std::to_string(screen.x) + "," + std::to_string(screen.y));
         return false;
     }
+    // The system sends a click to the window it has on top at that point.
+    // Wine's X11 driver puts there the window X last reported under the
+    // pointer, and a program that has not yet taken in the events of a page
+    // it showed (a click came first) may report that page late, over a box
+    // shown since: the click would go to the disabled page. The move above
+    // makes X report the window now under the pointer.
+    bool routed = WaitUntil([&] {
+        HWND under = WindowFromPoint(screen);
+        return under && GetAncestor(under, GA_ROOT) == page;
+    }, 2000);
+    if (!routed) {
+        Fail("the point " + std::to_string(screen.x) + "," + std::to_string(screen.y) + " is not over " +
+             Describe(page) + " but over " + Describe(GetAncestor(WindowFromPoint(screen), GA_ROOT)));
+        return false;
+    }
     // Each button event carries its own position. Without a window manager,
     // a window that appears or goes under the X pointer makes the X server
     // report the pointer where it last was, and the program that owns the
