@@ -1,5 +1,6 @@
 # make        build setup.exe (build/win32/setup.exe), its 64-bit test twin (build/win64) and the test programs
-# make test   every test: unit, binary, static, fuzz smoke, end to end under Wine, release checks
+# make test   every test: unit, binary, static, fuzz smoke, end to end under Wine, release checks,
+#             then the time each step took
 # make soak   the end-to-end suite N (10) times from fresh Wine prefixes, passes per case
 # make demo   run the installer on the bundled demo
 # make demo PKG=<folder>  a maker's dry run: the checker, then the wizard on that package folder,
@@ -28,15 +29,19 @@ all: win32 win64 tools
 deps:
 	@tools/install-deps.sh
 
+# What each Windows build builds: everything, unless make test says less (below).
+WIN32_TARGETS := all
+WIN64_TARGETS := all
+
 win32: deps
 	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw32.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-	@cmake --build $(WIN) -j $(JOBS)
+	@cmake --build $(WIN) -j $(JOBS) --target $(WIN32_TARGETS)
 
 # The same sources for 64-bit Windows, for the tests only: it runs where Wine
 # cannot run 32-bit code. It never ships.
 win64: deps
 	@cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-	@cmake --build $(WIN64) -j $(JOBS)
+	@cmake --build $(WIN64) -j $(JOBS) --target $(WIN64_TARGETS)
 
 # The builds this machine runs under Wine (all, or the first: the shipped one
 # where it can), saying which and why.
@@ -82,11 +87,13 @@ fuzz-smoke: deps
 	@tests/fuzz/run.sh 5 $(BUILD)/fuzz
 
 bench: win32 win64
-	@tests/bench/run.sh $(call wine_builds,make bench,--first)
+	@build=$(call wine_builds,make bench,--first) && \
+	  cmake --build $$build -j $(JOBS) --target bench baseline floor && tests/bench/run.sh $$build
 
-# The suite of every build this machine can run; each runs whole before the result.
+# The suite of the build a person sees here: the shipped one where this machine
+# runs it, else its 64-bit twin (make soak runs both where both run).
 e2e: win32 win64
-	@rc=0; for build in $(call wine_builds,end-to-end suite); do tests/e2e/run.sh $$build || rc=1; done; exit $$rc
+	@tests/e2e/run.sh $(call wine_builds,end-to-end suite,--first)
 
 # The same suite in an emulated amd64 machine that runs 32-bit Wine.
 e2e-vm: win32
@@ -107,7 +114,16 @@ release: win32 win64 tools
 	    $$build/codepage-check.exe $$build/console-screen.exe
 	@tests/sign/check-signing.sh $(WIN) $(BUILD)/sign-check
 
-test: unit resources static fuzz-smoke e2e release
+# Each step in turn, stopping at the first that fails, with the time each took
+# at the end. The build whose suite runs here is built whole, the other only
+# its shipped programs, which the binary and release checks read.
+TEST_STEPS := native win32 win64 unit resources static fuzz-smoke e2e release
+test: deps
+	@first=$$(tools/wine-builds.sh "make test" $(WIN) $(WIN64) --first 2>/dev/null) && \
+	  tools/timed-steps.sh "make test" $(MAKE) --no-print-directory \
+	    WIN32_TARGETS="$$(test "$$first" = $(WIN) && echo all || echo setup check-package)" \
+	    WIN64_TARGETS="$$(test "$$first" = $(WIN64) && echo all || echo setup check-package)" \
+	    -- $(TEST_STEPS)
 
 # The SIGN_* variables reach tools/sign.sh through the environment: make
 # exports those given on its command line.
