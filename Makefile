@@ -123,12 +123,11 @@ release: win32 win64 tools
 # The suite mostly waits on Wine: the native checks run beside it, at a lower
 # priority; they share no build folder with it.
 test: deps
-	@first=$$(tools/wine-builds.sh "make test" $(WIN) $(WIN64) --first 2>/dev/null) && \
-	  if [ "$$first" = $(WIN) ]; then order="win32 e2e win64"; else order="win64 e2e win32"; fi && \
+	@if [ "$$(tools/wine-builds.sh "make test" $(WIN) $(WIN64) --first 2>/dev/null)" = $(WIN) ]; \
+	  then run=win32 other=win64; else run=win64 other=win32; fi && \
 	  tools/timed-steps.sh "make test" $(MAKE) --no-print-directory \
-	    WIN32_TARGETS="$$(test "$$first" = $(WIN) && echo all || echo setup check-package)" \
-	    WIN64_TARGETS="$$(test "$$first" = $(WIN64) && echo all || echo setup check-package)" \
-	    -- "$$order resources | native unit static fuzz-smoke" release
+	    "$$(echo $$other | tr a-z A-Z)_TARGETS=setup check-package" \
+	    -- "$$run e2e $$other resources | native unit static fuzz-smoke" release
 
 # The SIGN_* variables reach tools/sign.sh through the environment: make
 # exports those given on its command line.
