@@ -1,5 +1,6 @@
 # make        build setup.exe (build/win32/setup.exe), its 64-bit test twin (build/win64) and the test programs
-# make test   every test: unit, binary, static, fuzz smoke, end to end under Wine, release checks
+# make test   every test: unit, binary, static, fuzz smoke, end to end under Wine, release checks,
+#             then the time each step took
 # make soak   the end-to-end suite N (10) times from fresh Wine prefixes, passes per case
 # make demo   run the installer on the bundled demo
 # make demo PKG=<folder>  a maker's dry run: the checker, then the wizard on that package folder,
@@ -28,15 +29,19 @@ all: win32 win64 tools
 deps:
 	@tools/install-deps.sh
 
+# What each Windows build builds: everything, unless make test says less (below).
+WIN32_TARGETS := all
+WIN64_TARGETS := all
+
 win32: deps
 	@cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw32.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-	@cmake --build $(WIN) -j $(JOBS)
+	@cmake --build $(WIN) -j $(JOBS) --target $(WIN32_TARGETS)
 
 # The same sources for 64-bit Windows, for the tests only: it runs where Wine
 # cannot run 32-bit code. It never ships.
 win64: deps
 	@cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-	@cmake --build $(WIN64) -j $(JOBS)
+	@cmake --build $(WIN64) -j $(JOBS) --target $(WIN64_TARGETS)
 
 # The builds this machine runs under Wine (all, or the first: the shipped one
 # where it can), saying which and why.
@@ -82,11 +87,16 @@ fuzz-smoke: deps
 	@tests/fuzz/run.sh 5 $(BUILD)/fuzz
 
 bench: win32 win64
-	@tests/bench/run.sh $(call wine_builds,make bench,--first)
+	@build=$(call wine_builds,make bench,--first) && \
+	  cmake --build $$build -j $(JOBS) --target bench baseline floor && tests/bench/run.sh $$build
 
-# The suite of every build this machine can run; each runs whole before the result.
-e2e: win32 win64
-	@rc=0; for build in $(call wine_builds,end-to-end suite); do tests/e2e/run.sh $$build || rc=1; done; exit $$rc
+# The suite of the build a person sees here: the shipped one where this machine
+# runs it, else its 64-bit twin (make soak runs both where both run). Only
+# that build is brought up to date.
+e2e: deps
+	@build=$(call wine_builds,end-to-end suite,--first) && \
+	  $(MAKE) --no-print-directory $$(test $$build = $(WIN) && echo win32 || echo win64) && \
+	  tests/e2e/run.sh $$build
 
 # The same suite in an emulated amd64 machine that runs 32-bit Wine.
 e2e-vm: win32
@@ -107,7 +117,17 @@ release: win32 win64 tools
 	    $$build/codepage-check.exe $$build/console-screen.exe
 	@tests/sign/check-signing.sh $(WIN) $(BUILD)/sign-check
 
-test: unit resources static fuzz-smoke e2e release
+# Each step in turn, stopping at the first that fails, with the time each took
+# at the end. The Windows build whose suite runs here is built whole, the
+# other only its shipped programs, which the binary and release checks read.
+# The suite mostly waits on Wine: the native checks run beside it, at a lower
+# priority; they share no build folder with it.
+test: deps
+	@if [ "$$(tools/wine-builds.sh "make test" $(WIN) $(WIN64) --first 2>/dev/null)" = $(WIN) ]; \
+	  then run=win32 other=win64; else run=win64 other=win32; fi && \
+	  tools/timed-steps.sh "make test" $(MAKE) --no-print-directory \
+	    "$$(echo $$other | tr a-z A-Z)_TARGETS=setup check-package" \
+	    -- "$$run e2e $$other resources | native unit static fuzz-smoke" release
 
 # The SIGN_* variables reach tools/sign.sh through the environment: make
 # exports those given on its command line.

@@ -34,9 +34,10 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 rm -rf "$work/folders"
 mkdir -p "$work/folders"
 if [ -n "$exe" ]; then
-    # The Wine of the build check-package.exe comes from.
+    # The Wine and the prefix of the build check-package.exe comes from: the
+    # prefix its end-to-end cases run in, made once.
     . "$repo/tools/wine-env.sh" "$(dirname "$exe")" || exit 1
-    export WINEPREFIX=$work/wineprefix LANG=th_TH.UTF-8 LC_ALL=th_TH.UTF-8
+    export WINEPREFIX=$(dirname "$exe")/wineprefix LANG=th_TH.UTF-8 LC_ALL=th_TH.UTF-8
     "$repo/tools/wine-prefix.sh"
 fi
 cd "$work/folders"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each for the given time on a
-# copy of its seed corpus (the corpus in the repository stays as it is).
+# copy of its seed corpus (the corpus in the repository stays as it is), as
+# many at once as there are processors.
 # Usage: tests/fuzz/run.sh <seconds per target> [build dir, default build/fuzz]
 # Prints one line per target; exits non-zero when any target found anything.
 set -euo pipefail
@@ -17,16 +18,31 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug \
 cmake --build "$build" --target "${targets[@]}" -j "$(nproc 2>/dev/null || echo 2)" >"$build/build.log" 2>&1 ||
     { cat "$build/build.log" >&2; exit 1; }
 
-status=0
+# One target per processor at a time (each runs on one); the lines come in
+# the targets' order.
+run() { # <target>
+    local work=$build/run/$1
+    # libFuzzer's own exit code says only that it stopped on something; the
+    # artifacts it wrote say what.
+    (cd "$work" && "$build/tests/fuzz/$1" -max_total_time="$seconds" -print_final_stats=1 \
+        -artifact_prefix=artifacts/ corpus >log 2>&1) || true
+}
+jobs=$(nproc 2>/dev/null || echo 2)
 for target in "${targets[@]}"; do
     work=$build/run/$target
     rm -rf "$work"
     mkdir -p "$work/artifacts"
     cp -r "$root/tests/fuzz/corpus/$target" "$work/corpus"
-    # libFuzzer's own exit code says only that it stopped on something; the
-    # artifacts it wrote say what.
-    (cd "$work" && "$build/tests/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 \
-        -artifact_prefix=artifacts/ corpus >log 2>&1) || true
+    while [ "$(jobs -pr | wc -l)" -ge "$jobs" ]; do
+        wait -n
+    done
+    run "$target" &
+done
+wait
+
+status=0
+for target in "${targets[@]}"; do
+    work=$build/run/$target
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -n 1)
     findings=$(find "$work/artifacts" -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' \
         -o -name 'oom-*' \) | wc -l)
